@@ -1,0 +1,33 @@
+# arkivor_library(name folder deps...): a static library of every .cpp in folder.
+# A folder without sources yet gives an interface library, so that the tree builds
+# while layers are filled in.
+function(arkivor_library name folder)
+  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+  file(GLOB _resources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.qrc)
+  if(_sources)
+    add_library(${name} STATIC ${_sources} ${_headers} ${_resources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARGN})
+    set_target_properties(${name} PROPERTIES AUTORCC ON)
+    target_compile_options(${name} PRIVATE -Wall -Wextra)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# arkivor_test(name SOURCES files... LIBS libs...): one GoogleTest executable,
+# its cases registered with CTest. Widget tests run on the offscreen platform.
+function(arkivor_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} arkivor_testsupport GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    ARKIVOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    ARKIVOR_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;${T_ENV}" TIMEOUT 300)
+endfunction()

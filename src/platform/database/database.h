@@ -1,0 +1,205 @@
+#pragma once
+// Data views over SQLite files: a view names a database file, a connect string and a
+// record source (a table name or a SELECT text in the desktop engine's dialect) and keeps
+// a recordset with a current row. Every operation commits by itself; there are no
+// transactions. Failures raise ark::RuntimeError naming the file and the table.
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "platform/core/value.h"
+
+struct sqlite3;
+
+namespace ark::db {
+
+// The kind of a column, from its declared type.
+enum class FieldKind { Text, Long, Double, Currency, DateTime, YesNo, Unknown };
+FieldKind kindOfDeclaredType(const QString& declaredType);
+
+// Converts a value written into a column of the given kind, as the desktop engine does
+// (pt-BR number texts, day-first date texts, "Sim"/"Verdadeiro"/"True" ...). Null stays
+// Null; raises a type mismatch naming `context` when the value cannot be converted.
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context);
+
+// The desktop engine's SQL dialect turned into SQLite's: "Delete * from" and date
+// literals #mm/dd/yyyy#; everything else unchanged. Text inside quotes is left alone.
+QString translateSql(const QString& jetSql);
+
+// A text value joined into an SQL text or criteria: between single quotes, each quote
+// inside doubled. Use it wherever a value is joined into SQL.
+QString quoted(const QString& text);
+QString quoted(const Value& v);  // Null joins as '' (the text form of Null is empty)
+
+// One database file. Views on one file share it (one connection per file in the process),
+// with WAL, synchronous=NORMAL and a busy time-out, and hour(), year(), month(), day()
+// registered.
+class Database {
+ public:
+  // The shared database of a file; opened on first use. Raises when it cannot be opened.
+  // The program never creates a file: a missing file is an error.
+  static std::shared_ptr<Database> open(const QString& path);
+
+  const QString& path() const { return path_; }
+  sqlite3* handle() const { return db_; }
+
+  // Runs one action statement (DELETE or UPDATE) in the desktop engine's dialect;
+  // committed when it returns.
+  void Execute(const QString& statement);
+
+  // The declared kind of each column of a table, lower-cased names (cached).
+  const QHash<QString, FieldKind>& columnKinds(const QString& table);
+
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+ private:
+  explicit Database(QString path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+  QString path_;
+  sqlite3* db_ = nullptr;
+  QHash<QString, QHash<QString, FieldKind>> kinds_;
+  friend class Recordset;
+};
+
+using Bookmark = qint64;
+
+class Recordset;
+
+// Fields(name): reads as a Value, takes a Value by assignment.
+class FieldRef {
+ public:
+  FieldRef(Recordset& rs, QString name) : rs_(rs), name_(std::move(name)) {}
+  Value value() const;
+  operator Value() const { return value(); }
+  FieldRef& operator=(const Value& v);
+  FieldRef& operator=(const FieldRef& other) { return *this = other.value(); }
+
+ private:
+  Recordset& rs_;
+  QString name_;
+};
+
+enum class EditMode { None, Edit, AddNew };
+
+// The open rows of a view, in the order of its record source.
+class Recordset {
+ public:
+  // Opens `source` (a table name or a SELECT text) on `db`. `viewName` names the view
+  // in errors.
+  Recordset(std::shared_ptr<Database> db, const QString& source, const QString& viewName);
+  ~Recordset();
+
+  bool Eof() const;  // past the last row, and at once for an empty set
+  bool Bof() const;
+  void MoveFirst();
+  void MoveNext();
+  void MoveLast();
+  // Rows visited so far: 0 when empty, at least 1 after opening a set with rows, all of
+  // them after MoveLast; rows added by AddNew count, deleted ones do not.
+  long RecordCount() const;
+
+  FieldRef Fields(const QString& name) { return FieldRef(*this, name); }
+  Value field(const QString& name) const;  // Null for a field without a value
+  // Writes a field of the row being edited or added (raises without Edit/AddNew).
+  // The value is converted to the column's kind at once.
+  void setField(const QString& name, const Value& v);
+
+  void Edit();
+  void AddNew();
+  // Stores the row begun by AddNew or opened by Edit; committed when it returns.
+  // A row added joins the end of the set and becomes LastModified.
+  void Update();
+  void CancelUpdate();
+  void Delete();  // the current row, committed at once
+  EditMode editMode() const { return mode_; }
+
+  // First row of the set, in its order, meeting the criteria (an SQL WHERE condition).
+  void FindFirst(const QString& criteria);
+  bool NoMatch() const { return noMatch_; }
+
+  Bookmark LastModified() const;
+  Bookmark bookmark() const;
+  void setBookmark(Bookmark b);
+
+  bool updatable() const { return !table_.isEmpty(); }
+  const QString& table() const { return table_; }
+  QStringList fieldNames() const;
+
+  // Whole-set access for grids: every row of the set, visited or not.
+  int size() const;
+  int currentIndex() const;  // -1 when at EOF/BOF or empty
+  void setCurrentIndex(int row);
+  Value valueAt(int row, const QString& field) const;
+
+  // Called whenever the current row changes (moves, AddNew, Delete, bookmark).
+  void setCurrentChanged(std::function<void()> f) { currentChanged_ = std::move(f); }
+
+ private:
+  struct Row;
+  struct Impl;
+  std::unique_ptr<Impl> d;
+  QString table_;
+  EditMode mode_ = EditMode::None;
+  bool noMatch_ = false;
+  std::function<void()> currentChanged_;
+  friend class FieldRef;
+};
+
+// A control bound to a field of a view: it shows the current row's value and carries
+// its edit back when the row is written.
+struct Binding {
+  QString field;
+  std::function<void(const Value&)> show;  // the current row's value; Null when none
+  std::function<Value()> read;             // the control's value, for Update
+  std::function<bool()> dirty;             // an edit not yet written (may be empty)
+  std::function<void()> clean;             // the edit has been written (may be empty)
+};
+
+// A data control: DatabaseName, Connect, RecordSource and the Recordset.
+class View {
+ public:
+  View(QString name, QString connect, QString recordSource);
+  ~View();
+
+  const QString& name() const { return name_; }
+  void setDatabaseName(const QString& path) { databaseName_ = path; }
+  const QString& databaseName() const { return databaseName_; }
+  // The connect string is kept as given; a password in it is accepted and ignored.
+  void setConnect(const QString& c) { connect_ = c; }
+  const QString& connect() const { return connect_; }
+  void setRecordSource(const QString& s) { recordSource_ = s; }
+  const QString& recordSource() const { return recordSource_; }
+
+  // (Re)opens the record source: the first row is current (none when empty), changes
+  // committed through other views are visible, bound controls show the first row.
+  // Edits of bound controls not yet written are written first.
+  void Refresh();
+  // The open recordset; opened on first use.
+  Recordset& recordset();
+  bool isOpen() const { return rs_ != nullptr; }
+  Database& database();
+
+  // Bound controls follow the current row. On Update the bound controls' values go
+  // into the row.
+  void bind(Binding b);
+  // Writes the edits of bound controls that are dirty (Edit, their fields, Update).
+  void saveBoundEdits();
+  // Another listener of current-row changes (grids).
+  void addCurrentChangedListener(std::function<void()> f);
+
+ private:
+  void showBound();
+  QString name_, connect_, recordSource_, databaseName_;
+  std::shared_ptr<Database> db_;
+  std::unique_ptr<Recordset> rs_;
+  QVector<Binding> bindings_;
+  QVector<std::function<void()>> listeners_;
+  friend class Recordset;
+};
+
+}  // namespace ark::db
