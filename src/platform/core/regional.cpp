@@ -1,0 +1,17 @@
+#include "platform/core/regional.h"
+
+namespace ark {
+
+const Regional& Regional::ptBR() {
+  static const Regional r = [] {
+    Regional x;
+    x.shortMonths = {QStringLiteral("jan"), QStringLiteral("fev"), QStringLiteral("mar"),
+                     QStringLiteral("abr"), QStringLiteral("mai"), QStringLiteral("jun"),
+                     QStringLiteral("jul"), QStringLiteral("ago"), QStringLiteral("set"),
+                     QStringLiteral("out"), QStringLiteral("nov"), QStringLiteral("dez")};
+    return x;
+  }();
+  return r;
+}
+
+}  // namespace ark
