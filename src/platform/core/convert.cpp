@@ -134,6 +134,7 @@ bool CBool(const Value& v) {
 }
 
 Value CDate(const Value& v) {
+  if (v.isNull()) throw errors::invalidUseOfNull();
   if (v.isDate()) return v;
   if (v.isText()) {
     if (auto d = parseDate(v.text())) return Value::dateSerial(*d);
@@ -227,6 +228,18 @@ Value Abs(const Value& v) {
       return Value(std::fabs(CDbl(v)));
   }
   return v;
+}
+
+Value Round(const Value& v, int digits) {
+  if (v.isNull()) return v;
+  if (v.kind() == Kind::Long || v.kind() == Kind::Boolean || v.kind() == Kind::Empty)
+    return wholePart(v, [](double d) { return d; });
+  const double scale = std::pow(10.0, digits);
+  // Read the scaled value at 15 significant digits first, so that 2.675 * 100 is 267.5.
+  const double scaled = QString::number(CDbl(v) * scale, 'g', 15).toDouble();
+  const double r = std::nearbyint(scaled) / scale;
+  if (v.kind() == Kind::Currency) return Value::currency(r);
+  return Value(r);
 }
 
 QString Trim(const Value& v) {

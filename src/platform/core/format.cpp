@@ -125,8 +125,10 @@ QString formatDate(double serial, const std::vector<Token>& toks) {
           out += pad(t.minute(), k.count);
         else if (k.count <= 2)
           out += pad(d.month(), k.count);
-        else
+        else if (k.count == 3)
           out += r.shortMonths.value(d.month() - 1);
+        else
+          out += r.longMonths.value(d.month() - 1);
         break;
       case Tok::Year:
         if (k.count == 1)

@@ -9,6 +9,11 @@ const Regional& Regional::ptBR() {
                      QStringLiteral("abr"), QStringLiteral("mai"), QStringLiteral("jun"),
                      QStringLiteral("jul"), QStringLiteral("ago"), QStringLiteral("set"),
                      QStringLiteral("out"), QStringLiteral("nov"), QStringLiteral("dez")};
+    x.longMonths = {
+        QStringLiteral("janeiro"), QStringLiteral("fevereiro"), QStringLiteral("março"),
+        QStringLiteral("abril"),   QStringLiteral("maio"),      QStringLiteral("junho"),
+        QStringLiteral("julho"),   QStringLiteral("agosto"),    QStringLiteral("setembro"),
+        QStringLiteral("outubro"), QStringLiteral("novembro"),  QStringLiteral("dezembro")};
     return x;
   }();
   return r;

@@ -14,6 +14,8 @@ struct Regional {
   int currencyDecimals = 2;
   // "jan" ... "dez", for the pattern "mmm".
   QStringList shortMonths;
+  // "janeiro" ... "dezembro", for the pattern "mmmm".
+  QStringList longMonths;
   QString trueText = QStringLiteral("Verdadeiro");
   QString falseText = QStringLiteral("Falso");
 

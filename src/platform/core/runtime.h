@@ -58,8 +58,10 @@ int Second(const Value& v);
 Value Int(const Value& v);
 Value Fix(const Value& v);
 Value Abs(const Value& v);
+// Rounded to `digits` decimals, halves to the even neighbour; Null gives Null.
+Value Round(const Value& v, int digits = 0);
 
-QString Trim(const Value& v);  // leading and trailing blanks; Null raises
+QString Trim(const Value& v);   // leading and trailing blanks; Null raises
 QString UCase(const Value& v);  // accented letters too; Null raises
 int Len(const Value& v);
 

@@ -25,8 +25,12 @@ qint64 floorDiv(qint64 a, qint64 b) {
 }  // namespace
 
 Value Value::currency(double amount) {
-  // nearbyint rounds half to even in the default rounding mode.
-  return currencyScaled(static_cast<qint64>(std::nearbyint(amount * 10000.0)));
+  double scaled = amount * 10000.0;
+  if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2233720368547e18) throw errors::overflow();
+  // Read at 15 significant digits first, so that 1.00005 is a half, not 1.0000500000000002;
+  // nearbyint then rounds half to even in the default rounding mode.
+  scaled = QString::number(scaled, 'g', 15).toDouble();
+  return currencyScaled(static_cast<qint64>(std::nearbyint(scaled)));
 }
 
 Value Value::currencyScaled(qint64 tenThousandths) {
