@@ -14,6 +14,7 @@
 #include "platform/core/value.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace ark::db {
 
@@ -25,6 +26,8 @@ FieldKind kindOfDeclaredType(const QString& declaredType);
 // (pt-BR number texts, day-first date texts, "Sim"/"Verdadeiro"/"True" ...). Null stays
 // Null; raises a type mismatch naming `context` when the value cannot be converted.
 Value convertForColumn(const Value& v, FieldKind kind, const QString& context);
+// The same, also refusing a text longer than `maxLength` characters (0: no limit).
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context, int maxLength);
 
 // The desktop engine's SQL dialect turned into SQLite's: "Delete * from" and date
 // literals #mm/dd/yyyy#; everything else unchanged. Text inside quotes is left alone.
@@ -53,6 +56,8 @@ class Database {
 
   // The declared kind of each column of a table, lower-cased names (cached).
   const QHash<QString, FieldKind>& columnKinds(const QString& table);
+  // The declared length of the text columns that have one (VARCHAR(n), CHAR(n)).
+  const QHash<QString, int>& columnLengths(const QString& table);
 
   ~Database();
   Database(const Database&) = delete;
@@ -60,9 +65,15 @@ class Database {
 
  private:
   explicit Database(QString path, sqlite3* db) : path_(std::move(path)), db_(db) {}
+  void loadColumns(const QString& table);
+  // A statement prepared once and kept for the life of the connection; reset, with its
+  // bindings cleared, before it is handed out.
+  sqlite3_stmt* cachedStatement(const QString& sql, const QString& context);
   QString path_;
   sqlite3* db_ = nullptr;
   QHash<QString, QHash<QString, FieldKind>> kinds_;
+  QHash<QString, QHash<QString, int>> lengths_;
+  QHash<QString, sqlite3_stmt*> statements_;
   friend class Recordset;
 };
 
@@ -140,6 +151,14 @@ class Recordset {
   void setCurrentChanged(std::function<void()> f) { currentChanged_ = std::move(f); }
 
  private:
+  void open(std::shared_ptr<Database> db, const QString& source);
+  void notifyCurrentChanged();
+  // The owning view's hooks: current row changed, before and after a row is written.
+  void setViewHooks(std::function<void()> changed, std::function<void()> beforeUpdate,
+                    std::function<void()> afterUpdate);
+  bool hasCurrentRow() const;
+  FieldKind writeKind(const QString& field) const;
+  std::shared_ptr<Database> sharedDatabase() const;
   struct Row;
   struct Impl;
   std::unique_ptr<Impl> d;
@@ -148,6 +167,7 @@ class Recordset {
   bool noMatch_ = false;
   std::function<void()> currentChanged_;
   friend class FieldRef;
+  friend class View;
 };
 
 // A control bound to a field of a view: it shows the current row's value and carries
@@ -194,11 +214,14 @@ class View {
 
  private:
   void showBound();
+  void attach();
+  void assignBinding(const Binding& b);
   QString name_, connect_, recordSource_, databaseName_;
   std::shared_ptr<Database> db_;
   std::unique_ptr<Recordset> rs_;
   QVector<Binding> bindings_;
   QVector<std::function<void()>> listeners_;
+  bool savingBoundEdits_ = false;
   friend class Recordset;
 };
 

@@ -1,0 +1,196 @@
+// One SQLite connection per database file, shared by every view on it.
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "platform/core/runtime.h"
+#include "platform/database/internal.h"
+
+namespace ark::db {
+
+namespace {
+constexpr int kBusyTimeoutMs = 5000;
+
+QHash<QString, std::weak_ptr<Database>>& openFiles() {
+  static QHash<QString, std::weak_ptr<Database>> files;
+  return files;
+}
+
+// The date-time an argument of hour(), year(), month() or day() stands for.
+std::optional<double> dateArgument(sqlite3_value* arg) {
+  switch (sqlite3_value_type(arg)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+      return sqlite3_value_double(arg);
+    case SQLITE_TEXT: {
+      auto text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(arg));
+      return detail::storedDateText(text, sqlite3_value_bytes(arg));
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+template <int (*Part)(double)>
+void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  auto d = dateArgument(argv[0]);
+  if (!d) {
+    sqlite3_result_null(ctx);
+    return;
+  }
+  sqlite3_result_int(ctx, Part(*d));
+}
+
+int hourOf(double s) {
+  return serialToTime(s).hour();
+}
+int yearOf(double s) {
+  return serialToDate(s).year();
+}
+int monthOf(double s) {
+  return serialToDate(s).month();
+}
+int dayOf(double s) {
+  return serialToDate(s).day();
+}
+
+void registerFunctions(sqlite3* db) {
+  const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+  sqlite3_create_function_v2(db, "hour", 1, flags, nullptr, datePartFunction<hourOf>, nullptr,
+                             nullptr, nullptr);
+  sqlite3_create_function_v2(db, "year", 1, flags, nullptr, datePartFunction<yearOf>, nullptr,
+                             nullptr, nullptr);
+  sqlite3_create_function_v2(db, "month", 1, flags, nullptr, datePartFunction<monthOf>, nullptr,
+                             nullptr, nullptr);
+  sqlite3_create_function_v2(db, "day", 1, flags, nullptr, datePartFunction<dayOf>, nullptr,
+                             nullptr, nullptr);
+}
+
+// The table an action statement works on, for error messages.
+QString statementTable(const QString& sql) {
+  static const QRegularExpression re(
+      QStringLiteral("^\\s*(?:delete\\s+from|update|insert\\s+into)\\s+([^\\s(]+)"),
+      QRegularExpression::CaseInsensitiveOption);
+  auto m = re.match(sql);
+  return m.hasMatch() ? m.captured(1) : QString();
+}
+}  // namespace
+
+namespace detail {
+RuntimeError engineError(sqlite3* db, const QString& context) {
+  return errors::database(QString::fromUtf8(sqlite3_errmsg(db)), context);
+}
+
+sqlite3_stmt* prepare(sqlite3* db, const QString& sql, const QString& context) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare16_v2(db, sql.utf16(), -1, &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    throw engineError(db, context);
+  }
+  return st;
+}
+}  // namespace detail
+
+std::shared_ptr<Database> Database::open(const QString& path) {
+  QFileInfo info(path);
+  const QString canonical = info.canonicalFilePath();
+  if (canonical.isEmpty() || !info.isFile())
+    throw RuntimeError(3024,
+                       QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
+  if (auto shared = openFiles().value(canonical).lock()) return shared;
+
+  sqlite3* handle = nullptr;
+  // Never SQLITE_OPEN_CREATE: the program only opens files that are there.
+  int rc = sqlite3_open_v2(canonical.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK) {
+    QString message =
+        handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+    sqlite3_close(handle);
+    throw errors::database(message, path);
+  }
+  std::shared_ptr<Database> db(new Database(path, handle));
+  sqlite3_extended_result_codes(handle, 1);
+  sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+    char* err = nullptr;
+    if (sqlite3_exec(handle, pragma, nullptr, nullptr, &err) != SQLITE_OK) {
+      QString message = QString::fromUtf8(err ? err : sqlite3_errmsg(handle));
+      sqlite3_free(err);
+      throw errors::database(message, path);
+    }
+  }
+  registerFunctions(handle);
+  openFiles().insert(canonical, db);
+  return db;
+}
+
+Database::~Database() {
+  for (sqlite3_stmt* st : std::as_const(statements_)) sqlite3_finalize(st);
+  sqlite3_close_v2(db_);
+  auto& files = openFiles();
+  for (auto it = files.begin(); it != files.end();) {
+    if (it.value().expired())
+      it = files.erase(it);
+    else
+      ++it;
+  }
+}
+
+void Database::Execute(const QString& statement) {
+  const QString sql = translateSql(statement);
+  const QString table = statementTable(sql);
+  const QString context = table.isEmpty() ? path_ : path_ + QStringLiteral(", tabela ") + table;
+  detail::Statement st(detail::prepare(db_, sql, context));
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) throw detail::engineError(db_, context);
+}
+
+void Database::loadColumns(const QString& table) {
+  const QString key = table.toLower();
+  if (kinds_.contains(key)) return;
+  const QString context = path_ + QStringLiteral(", tabela ") + table;
+  detail::Statement st(detail::prepare(
+      db_, QStringLiteral("PRAGMA table_info(%1)").arg(detail::identifier(table)), context));
+  QHash<QString, FieldKind> kinds;
+  QHash<QString, int> lengths;
+  int rc;
+  while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    const QString name =
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)))
+            .toLower();
+    const QString type =
+        QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+    kinds.insert(name, kindOfDeclaredType(type));
+    if (int n = detail::declaredLength(type)) lengths.insert(name, n);
+  }
+  if (rc != SQLITE_DONE) throw detail::engineError(db_, context);
+  if (kinds.isEmpty())
+    throw errors::database(QStringLiteral("Tabela não encontrada: '%1'").arg(table), path_);
+  kinds_.insert(key, kinds);
+  lengths_.insert(key, lengths);
+}
+
+const QHash<QString, FieldKind>& Database::columnKinds(const QString& table) {
+  loadColumns(table);
+  return kinds_[table.toLower()];
+}
+
+const QHash<QString, int>& Database::columnLengths(const QString& table) {
+  loadColumns(table);
+  return lengths_[table.toLower()];
+}
+
+sqlite3_stmt* Database::cachedStatement(const QString& sql, const QString& context) {
+  auto it = statements_.find(sql);
+  if (it != statements_.end()) {
+    sqlite3_reset(it.value());
+    sqlite3_clear_bindings(it.value());
+    return it.value();
+  }
+  sqlite3_stmt* st = detail::prepare(db_, sql, context);
+  statements_.insert(sql, st);
+  return st;
+}
+
+}  // namespace ark::db

@@ -1,0 +1,284 @@
+// Column kinds and the conversion of values into and out of their stored form.
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+#include "platform/core/runtime.h"
+#include "platform/database/internal.h"
+
+namespace ark::db {
+
+namespace {
+QString baseTypeName(const QString& declaredType) {
+  QString t = declaredType.trimmed().toUpper();
+  int paren = t.indexOf(QLatin1Char('('));
+  if (paren >= 0) t = t.left(paren).trimmed();
+  return t;
+}
+
+std::optional<bool> yesNoText(const QString& text) {
+  const QString t = text.trimmed();
+  for (const char* yes : {"Sim", "Verdadeiro", "True"})
+    if (t.compare(QLatin1String(yes), Qt::CaseInsensitive) == 0) return true;
+  for (const char* no : {"Não", "Falso", "False"})
+    if (t.compare(QString::fromUtf8(no), Qt::CaseInsensitive) == 0) return false;
+  if (auto n = rt::parseNumber(t)) return *n != 0;
+  return std::nullopt;
+}
+
+// A number for a numeric column: numbers as they are, Yes/No as -1/0, dates as their
+// serial, texts read under the pt-BR settings.
+std::optional<double> numberOf(const Value& v) {
+  switch (v.kind()) {
+    case Kind::Text:
+      return rt::parseNumber(v.text());
+    case Kind::Boolean:
+    case Kind::Long:
+    case Kind::Double:
+    case Kind::Currency:
+    case Kind::Date:
+      return v.number();
+    default:
+      return std::nullopt;
+  }
+}
+}  // namespace
+
+FieldKind kindOfDeclaredType(const QString& declaredType) {
+  const QString t = baseTypeName(declaredType);
+  static const QHash<QString, FieldKind> kinds = {
+      {"TEXT", FieldKind::Text},         {"VARCHAR", FieldKind::Text},
+      {"CHAR", FieldKind::Text},         {"MEMO", FieldKind::Text},
+      {"INTEGER", FieldKind::Long},      {"LONG", FieldKind::Long},
+      {"SHORT", FieldKind::Long},        {"BYTE", FieldKind::Long},
+      {"COUNTER", FieldKind::Long},      {"DOUBLE", FieldKind::Double},
+      {"REAL", FieldKind::Double},       {"SINGLE", FieldKind::Double},
+      {"NUMERIC", FieldKind::Double},    {"DECIMAL", FieldKind::Double},
+      {"CURRENCY", FieldKind::Currency}, {"MONEY", FieldKind::Currency},
+      {"DATETIME", FieldKind::DateTime}, {"DATE", FieldKind::DateTime},
+      {"TIME", FieldKind::DateTime},     {"YESNO", FieldKind::YesNo},
+      {"BOOLEAN", FieldKind::YesNo},     {"BIT", FieldKind::YesNo},
+  };
+  return kinds.value(t, FieldKind::Unknown);
+}
+
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context) {
+  return convertForColumn(v, kind, context, 0);
+}
+
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context, int maxLength) {
+  // Empty (a variable never assigned) is stored as no value, like Null.
+  if (v.isNull() || v.isEmpty()) return Value::null();
+  switch (kind) {
+    case FieldKind::Text: {
+      QString s = rt::CStr(v);
+      if (maxLength > 0 && s.size() > maxLength)
+        throw RuntimeError(3163,
+                           QStringLiteral("O campo é pequeno demais para aceitar a quantidade "
+                                          "de dados que você tentou adicionar (%1: %2 de no "
+                                          "máximo %3 caracteres)")
+                               .arg(context)
+                               .arg(s.size())
+                               .arg(maxLength));
+      return Value(s);
+    }
+    case FieldKind::Long: {
+      auto n = numberOf(v);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      double r = std::nearbyint(*n);  // half to even in the default rounding mode
+      if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max())
+        throw errors::overflow(context);
+      return Value(static_cast<qint64>(r));
+    }
+    case FieldKind::Double: {
+      auto n = numberOf(v);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      return Value(*n);
+    }
+    case FieldKind::Currency: {
+      if (v.kind() == Kind::Currency) return v;
+      auto n = numberOf(v);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      return Value::currency(*n);
+    }
+    case FieldKind::DateTime: {
+      if (v.isDate()) return v;
+      if (v.isText()) {
+        if (auto d = rt::parseDate(v.text())) return Value::dateSerial(*d);
+        throw errors::typeMismatch(context);
+      }
+      if (v.isNumber()) return Value::dateSerial(v.number());
+      throw errors::typeMismatch(context);
+    }
+    case FieldKind::YesNo: {
+      if (v.isBoolean()) return v;
+      if (v.isText()) {
+        if (auto b = yesNoText(v.text())) return Value(*b);
+        throw errors::typeMismatch(context);
+      }
+      if (v.isNumber()) return Value(v.number() != 0);
+      throw errors::typeMismatch(context);
+    }
+    case FieldKind::Unknown:
+      return v;
+  }
+  return v;
+}
+
+namespace detail {
+
+int declaredLength(const QString& declaredType) {
+  static const QRegularExpression re(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+  if (kindOfDeclaredType(declaredType) != FieldKind::Text) return 0;
+  auto m = re.match(declaredType);
+  return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+QString canonicalDateTime(const Value& date) {
+  const QDate d = date.datePart();
+  const QTime t = date.timePart();
+  return QStringLiteral("%1-%2-%3 %4:%5:%6")
+      .arg(d.year(), 4, 10, QLatin1Char('0'))
+      .arg(d.month(), 2, 10, QLatin1Char('0'))
+      .arg(d.day(), 2, 10, QLatin1Char('0'))
+      .arg(t.hour(), 2, 10, QLatin1Char('0'))
+      .arg(t.minute(), 2, 10, QLatin1Char('0'))
+      .arg(t.second(), 2, 10, QLatin1Char('0'));
+}
+
+void bindValue(sqlite3_stmt* st, int index, const Value& v) {
+  switch (v.kind()) {
+    case Kind::Empty:
+    case Kind::Null:
+      sqlite3_bind_null(st, index);
+      break;
+    case Kind::Boolean:
+      sqlite3_bind_int(st, index, v.boolean() ? 1 : 0);
+      break;
+    case Kind::Long:
+      sqlite3_bind_int64(st, index, v.longValue());
+      break;
+    case Kind::Double:
+      sqlite3_bind_double(st, index, v.doubleValue());
+      break;
+    case Kind::Currency:
+      sqlite3_bind_double(st, index, static_cast<double>(v.currencyScaledValue()) / 10000.0);
+      break;
+    case Kind::Date: {
+      QByteArray s = canonicalDateTime(v).toUtf8();
+      sqlite3_bind_text(st, index, s.constData(), s.size(), SQLITE_TRANSIENT);
+      break;
+    }
+    case Kind::Text: {
+      const QString& s = v.text();
+      sqlite3_bind_text16(st, index, s.utf16(), s.size() * 2, SQLITE_TRANSIENT);
+      break;
+    }
+  }
+}
+
+// The canonical stored form "YYYY-MM-DD HH:MM:SS" is decoded by position, because every
+// row read goes through here; anything else goes through the runtime's date reader.
+std::optional<double> storedDateText(const unsigned char* s, int n) {
+  auto digits = [&](int from, int count, int& out) {
+    out = 0;
+    for (int i = from; i < from + count; ++i) {
+      if (s[i] < '0' || s[i] > '9') return false;
+      out = out * 10 + (s[i] - '0');
+    }
+    return true;
+  };
+  int y, mo, d, h, mi, se;
+  if (n == 19 && s[4] == '-' && s[7] == '-' && s[10] == ' ' && s[13] == ':' && s[16] == ':' &&
+      digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d) && digits(11, 2, h) &&
+      digits(14, 2, mi) && digits(17, 2, se)) {
+    QDate date(y, mo, d);
+    QTime time(h, mi, se);
+    if (date.isValid() && time.isValid()) return toSerial(date, time);
+  }
+  return rt::parseDate(QString::fromUtf8(reinterpret_cast<const char*>(s), n));
+}
+
+namespace {
+
+Value textOf(sqlite3_stmt* st, int col) {
+  const void* p = sqlite3_column_text16(st, col);
+  int bytes = sqlite3_column_bytes16(st, col);
+  return Value(QString(reinterpret_cast<const QChar*>(p), bytes / 2));
+}
+}  // namespace
+
+Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
+  const int type = sqlite3_column_type(st, col);
+  if (type == SQLITE_NULL) return Value::null();
+  switch (kind) {
+    case FieldKind::Text:
+      return textOf(st, col);
+    case FieldKind::Long:
+      if (type == SQLITE_INTEGER) return Value(static_cast<qint64>(sqlite3_column_int64(st, col)));
+      if (type == SQLITE_FLOAT) return Value(sqlite3_column_double(st, col));
+      break;
+    case FieldKind::Double:
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        return Value(sqlite3_column_double(st, col));
+      break;
+    case FieldKind::Currency:
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        return Value::currency(sqlite3_column_double(st, col));
+      break;
+    case FieldKind::DateTime:
+      if (type == SQLITE_TEXT) {
+        auto d = storedDateText(sqlite3_column_text(st, col), sqlite3_column_bytes(st, col));
+        if (d) return Value::dateSerial(*d);
+        return textOf(st, col);  // a text that is no date is shown as it is
+      }
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        return Value::dateSerial(sqlite3_column_double(st, col));
+      break;
+    case FieldKind::YesNo:
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+        return Value(sqlite3_column_double(st, col) != 0);
+      break;
+    case FieldKind::Unknown:
+      break;
+  }
+  switch (type) {
+    case SQLITE_INTEGER:
+      return Value(static_cast<qint64>(sqlite3_column_int64(st, col)));
+    case SQLITE_FLOAT:
+      return Value(sqlite3_column_double(st, col));
+    default:
+      return textOf(st, col);
+  }
+}
+
+QString identifier(const QString& name) {
+  static const QRegularExpression plain(
+      QStringLiteral("^[A-Za-z_\\x{00C0}-\\x{FFFF}][\\w\\x{00C0}-\\x{FFFF}]*$"),
+      QRegularExpression::UseUnicodePropertiesOption);
+  if (plain.match(name).hasMatch()) return name;
+  QString q = name;
+  q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+  return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+RuntimeError itemNotFound(const QString& field, const QString& context) {
+  return RuntimeError(
+      3265,
+      QStringLiteral("Item não encontrado nesta coleção: campo '%1' (%2)").arg(field, context));
+}
+
+RuntimeError readOnly(const QString& context) {
+  return RuntimeError(3027,
+                      QStringLiteral("Não é possível atualizar: o conjunto de registros é somente "
+                                     "leitura (%1)")
+                          .arg(context));
+}
+
+RuntimeError noEditInProgress(const QString& context) {
+  return RuntimeError(
+      3020, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit (%1)").arg(context));
+}
+
+}  // namespace detail
+}  // namespace ark::db

@@ -1,0 +1,66 @@
+#pragma once
+// Pieces shared by the database layer's sources: the stored form of a value, reading a
+// stored value back by its column kind, SQLite errors as run-time errors.
+#include <sqlite3.h>
+
+#include <QString>
+#include <optional>
+
+#include "platform/core/runtime_error.h"
+#include "platform/core/value.h"
+#include "platform/database/database.h"
+
+namespace ark::db::detail {
+
+// A column of a table: its kind and, for VARCHAR(n)/CHAR(n)/TEXT(n), its length.
+struct ColumnInfo {
+  FieldKind kind = FieldKind::Unknown;
+  int maxLength = 0;  // 0: no limit
+};
+
+// The length in a declared type such as "VARCHAR(15)"; 0 when none.
+int declaredLength(const QString& declaredType);
+
+// "YYYY-MM-DD HH:MM:SS" of a date-time value.
+QString canonicalDateTime(const Value& date);
+
+// The date-time of a stored text: the canonical form, or any text the runtime reads as
+// a date or a time ("10/05/2024"); none for a text that is no date.
+std::optional<double> storedDateText(const unsigned char* utf8, int bytes);
+
+// Binds a value in its stored form (dates as canonical text, Yes/No as 1/0, currency as
+// a real number).
+void bindValue(sqlite3_stmt* st, int index, const Value& v);
+
+// Reads column `col` of the current result row as a value of the given kind; Unknown
+// follows SQLite's storage class.
+Value readColumn(sqlite3_stmt* st, int col, FieldKind kind);
+
+// The engine's last message on `db` as a run-time error naming `context`.
+RuntimeError engineError(sqlite3* db, const QString& context);
+
+// A statement prepared on `db`; raises with the engine's message.
+sqlite3_stmt* prepare(sqlite3* db, const QString& sql, const QString& context);
+
+// Finalises a statement when it goes out of scope.
+class Statement {
+ public:
+  explicit Statement(sqlite3_stmt* st = nullptr) : st_(st) {}
+  ~Statement() { sqlite3_finalize(st_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+  sqlite3_stmt* get() const { return st_; }
+
+ private:
+  sqlite3_stmt* st_;
+};
+
+// An identifier as SQL text, between double quotes when it needs them.
+QString identifier(const QString& name);
+
+// Run-time errors of the data views, with the engine's numbers.
+RuntimeError itemNotFound(const QString& field, const QString& context);
+RuntimeError readOnly(const QString& context);
+RuntimeError noEditInProgress(const QString& context);
+
+}  // namespace ark::db::detail
