@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Helpers for the end-to-end tests: a real X display with a notification area, a program
+# folder made by the installer, the real SALVIX binary. Everything stays on this machine.
+set -euo pipefail
+
+E2E_BIN=${E2E_BIN:?build folder}
+E2E_TMP=$(mktemp -d /tmp/arkivor-e2e-XXXXXX)
+E2E_PIDS=()
+
+e2e_cleanup() {
+  local p
+  for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+  sleep 0.3
+  for p in "${E2E_PIDS[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
+}
+trap e2e_cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; [ -f "$E2E_TMP/salvix.log" ] && tail -n 40 "$E2E_TMP/salvix.log" >&2; exit 1; }
+
+# A free display number, an Xvfb on it and a notification area (trayer).
+start_display() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  E2E_PIDS+=($!)
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+  trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 32 \
+    >"$E2E_TMP/trayer.log" 2>&1 &
+  E2E_PIDS+=($!)
+  sleep 0.5
+  export XDG_CONFIG_DIRS="$E2E_TMP/xdg"
+  mkdir -p "$XDG_CONFIG_DIRS"
+  unset QT_QPA_PLATFORM
+}
+
+# make_program_folder [installer flags...]: SALVIX copied into a fresh folder with a
+# schedule database from the installer.
+make_program_folder() {
+  PROG="$E2E_TMP/programa"
+  mkdir -p "$PROG"
+  cp "$E2E_BIN/SALVIX" "$PROG/SALVIX"
+  "$E2E_BIN/tools/arkivor-install" --folder "$PROG" --nome "Loja Teste" --cnpj "12.345.678/0001-90" \
+    --pc "CAIXA-01" --sistema PRAXEL --base "$E2E_TMP/praxel/" --hora-atualizacao 03:00:00 \
+    --contrato 0 --data-visita 25/12/2026 --hora-visita 10:00:00 "$@" \
+    || fail "installer failed"
+}
+
+# start_salvix [faketime spec]: the binary started from its program folder.
+start_salvix() {
+  if [ -n "${1:-}" ]; then
+    FAKETIME_DONT_RESET=1 faketime -f "$1" "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
+  else
+    "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
+  fi
+  SALVIX_PID=$!
+  E2E_PIDS+=($SALVIX_PID)
+}
+
+# visible_window NAME: true while a mapped window of SALVIX has that title.
+visible_window() {
+  xdotool search --onlyvisible --pid "$SALVIX_PID" --name "^$1\$" >/dev/null 2>&1
+}
+
+# wait_until SECONDS COMMAND...: polls the command until it succeeds.
+wait_until() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt $end ]; do
+    "$@" && return 0
+    kill -0 "$SALVIX_PID" 2>/dev/null || fail "SALVIX ended"
+    sleep 0.2
+  done
+  return 1
+}
+
+not() { ! "$@"; }
