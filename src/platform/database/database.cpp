@@ -181,14 +181,14 @@ const QHash<QString, int>& Database::columnLengths(const QString& table) {
   return lengths_[table.toLower()];
 }
 
-sqlite3_stmt* Database::cachedStatement(const QString& sql, const QString& context) {
+sqlite3_stmt* Database::cachedStatement(const QString& sql, const QString& table) {
   auto it = statements_.find(sql);
   if (it != statements_.end()) {
     sqlite3_reset(it.value());
     sqlite3_clear_bindings(it.value());
     return it.value();
   }
-  sqlite3_stmt* st = detail::prepare(db_, sql, context);
+  sqlite3_stmt* st = detail::prepare(db_, sql, path_ + QStringLiteral(", tabela ") + table);
   statements_.insert(sql, st);
   return st;
 }

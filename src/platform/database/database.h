@@ -68,7 +68,8 @@ class Database {
   void loadColumns(const QString& table);
   // A statement prepared once and kept for the life of the connection; reset, with its
   // bindings cleared, before it is handed out.
-  sqlite3_stmt* cachedStatement(const QString& sql, const QString& context);
+  // `table` names the table in the error when it cannot be prepared.
+  sqlite3_stmt* cachedStatement(const QString& sql, const QString& table);
   QString path_;
   sqlite3* db_ = nullptr;
   QHash<QString, QHash<QString, FieldKind>> kinds_;

@@ -62,11 +62,8 @@ FieldKind kindOfDeclaredType(const QString& declaredType) {
   return kinds.value(t, FieldKind::Unknown);
 }
 
-Value convertForColumn(const Value& v, FieldKind kind, const QString& context) {
-  return convertForColumn(v, kind, context, 0);
-}
-
-Value convertForColumn(const Value& v, FieldKind kind, const QString& context, int maxLength) {
+namespace detail {
+Value convertValue(const Value& v, FieldKind kind, int maxLength) {
   // Empty (a variable never assigned) is stored as no value, like Null.
   if (v.isNull() || v.isEmpty()) return Value::null();
   switch (kind) {
@@ -75,54 +72,62 @@ Value convertForColumn(const Value& v, FieldKind kind, const QString& context, i
       if (maxLength > 0 && s.size() > maxLength)
         throw RuntimeError(3163,
                            QStringLiteral("O campo é pequeno demais para aceitar a quantidade "
-                                          "de dados que você tentou adicionar (%1: %2 de no "
-                                          "máximo %3 caracteres)")
-                               .arg(context)
+                                          "de dados que você tentou adicionar: %1 caracteres, "
+                                          "no máximo %2")
                                .arg(s.size())
                                .arg(maxLength));
       return Value(s);
     }
     case FieldKind::Long: {
       auto n = numberOf(v);
-      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch();
       double r = std::nearbyint(*n);  // half to even in the default rounding mode
       if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max())
-        throw errors::overflow(context);
+        throw errors::overflow();
       return Value(static_cast<qint64>(r));
     }
     case FieldKind::Double: {
       auto n = numberOf(v);
-      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch();
       return Value(*n);
     }
     case FieldKind::Currency: {
       if (v.kind() == Kind::Currency) return v;
       auto n = numberOf(v);
-      if (!n || !std::isfinite(*n)) throw errors::typeMismatch(context);
+      if (!n || !std::isfinite(*n)) throw errors::typeMismatch();
       return Value::currency(*n);
     }
     case FieldKind::DateTime: {
       if (v.isDate()) return v;
       if (v.isText()) {
         if (auto d = rt::parseDate(v.text())) return Value::dateSerial(*d);
-        throw errors::typeMismatch(context);
+        throw errors::typeMismatch();
       }
       if (v.isNumber()) return Value::dateSerial(v.number());
-      throw errors::typeMismatch(context);
+      throw errors::typeMismatch();
     }
     case FieldKind::YesNo: {
       if (v.isBoolean()) return v;
       if (v.isText()) {
         if (auto b = yesNoText(v.text())) return Value(*b);
-        throw errors::typeMismatch(context);
+        throw errors::typeMismatch();
       }
       if (v.isNumber()) return Value(v.number() != 0);
-      throw errors::typeMismatch(context);
+      throw errors::typeMismatch();
     }
     case FieldKind::Unknown:
       return v;
   }
   return v;
+}
+}  // namespace detail
+
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context) {
+  return convertForColumn(v, kind, context, 0);
+}
+
+Value convertForColumn(const Value& v, FieldKind kind, const QString& context, int maxLength) {
+  return detail::convertNamed(v, kind, maxLength, [&] { return context; });
 }
 
 namespace detail {

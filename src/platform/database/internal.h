@@ -18,6 +18,20 @@ struct ColumnInfo {
   int maxLength = 0;  // 0: no limit
 };
 
+// convertForColumn without naming anything in its errors.
+Value convertValue(const Value& v, FieldKind kind, int maxLength);
+
+// convertForColumn, with the name of what is written made only for an error.
+template <class Context>
+Value convertNamed(const Value& v, FieldKind kind, int maxLength, Context&& context) {
+  try {
+    return convertValue(v, kind, maxLength);
+  } catch (const RuntimeError& e) {
+    throw RuntimeError(e.number(),
+                       e.message() + QStringLiteral(" (") + context() + QLatin1Char(')'));
+  }
+}
+
 // The length in a declared type such as "VARCHAR(15)"; 0 when none.
 int declaredLength(const QString& declaredType);
 

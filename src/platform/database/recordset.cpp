@@ -109,6 +109,9 @@ struct Recordset::Impl {
   QString source, sql, viewName;
   QStringList names;
   QHash<QString, int> column;  // lower-cased name -> column
+  QStringList sqlNames;        // the names as SQL identifiers
+  QString sqlTable;
+  QHash<QByteArray, QString> updateSql, insertSql;  // by the set of fields written
   QVector<FieldKind> readKinds;
   QVector<FieldKind> writeKinds;
   QVector<int> lengths;
@@ -218,6 +221,9 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->names.clear();
   d->column.clear();
   d->readKinds.clear();
+  d->sqlNames.clear();
+  d->updateSql.clear();
+  d->insertSql.clear();
   d->writeKinds.clear();
   d->lengths.clear();
   d->pos = 0;
@@ -251,6 +257,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
         QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(raw, c)));
     const int col = c - first;
     d->names << name;
+    d->sqlNames << detail::identifier(name);
     if (!d->column.contains(name.toLower())) d->column.insert(name.toLower(), col);
     const char* decl = sqlite3_column_decltype(raw, c);
     d->readKinds << (decl ? kindOfDeclaredType(QString::fromUtf8(decl)) : FieldKind::Unknown);
@@ -278,6 +285,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   if (rc != SQLITE_DONE) throw detail::engineError(h, d->context());
 
   table_ = plan.table;
+  d->sqlTable = updatable ? detail::identifier(plan.table) : QString();
   d->live = int(d->rows.size());
   if (!d->rows.empty()) d->land(0);
   notifyCurrentChanged();
@@ -365,8 +373,9 @@ Value Recordset::field(const QString& name) const {
 void Recordset::setField(const QString& name, const Value& v) {
   const int col = d->columnOf(name);
   if (mode_ == EditMode::None) throw detail::noEditInProgress(d->context(name));
-  d->pending[col] = convertForColumn(v, d->writeKinds.value(col, FieldKind::Unknown),
-                                     d->context(name), d->lengths.value(col, 0));
+  d->pending[col] =
+      detail::convertNamed(v, d->writeKinds.value(col, FieldKind::Unknown),
+                           d->lengths.value(col, 0), [&] { return d->context(name); });
   d->assigned[col] = true;
 }
 
@@ -390,7 +399,7 @@ void Recordset::Edit() {
   d->dropPending(mode_);
   if (!d->hasCurrent()) throw errors::noCurrentRecord(d->context());
   d->pending = d->rows[d->pos].values;
-  d->assigned = QVector<bool>(d->names.size(), false);
+  d->assigned.fill(false, d->names.size());
   mode_ = EditMode::Edit;
 }
 
@@ -416,23 +425,26 @@ void Recordset::Update() {
   if (mode_ == EditMode::None) throw detail::noEditInProgress(d->context());
   if (d->beforeUpdate) d->beforeUpdate();
   sqlite3* h = d->db->handle();
-  const QString table = detail::identifier(table_);
-  QStringList cols;
+  QByteArray mask(d->names.size(), '0');
   QVector<int> which;
   for (int c = 0; c < d->names.size(); ++c)
     if (d->assigned[c]) {
-      cols << detail::identifier(d->names[c]);
+      mask[c] = '1';
       which << c;
     }
 
   if (mode_ == EditMode::Edit) {
     Row& row = d->rows[d->pos];
     if (!which.isEmpty()) {
-      QString sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ");
-      for (int i = 0; i < cols.size(); ++i)
-        sql += (i ? QStringLiteral(", ") : QString()) + cols[i] + QStringLiteral(" = ?");
-      sql += QStringLiteral(" WHERE rowid = ?");
-      sqlite3_stmt* st = d->db->cachedStatement(sql, d->context());
+      QString& sql = d->updateSql[mask];
+      if (sql.isEmpty()) {
+        sql = QStringLiteral("UPDATE ") + d->sqlTable + QStringLiteral(" SET ");
+        for (int i = 0; i < which.size(); ++i)
+          sql += (i ? QStringLiteral(", ") : QString()) + d->sqlNames[which[i]] +
+                 QStringLiteral(" = ?");
+        sql += QStringLiteral(" WHERE rowid = ?");
+      }
+      sqlite3_stmt* st = d->db->cachedStatement(sql, table_);
       ResetOnExit reset{st};
       for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
       sqlite3_bind_int64(st, int(which.size()) + 1, row.rowid);
@@ -443,15 +455,22 @@ void Recordset::Update() {
     }
     d->lastModified = d->pos;
   } else {
-    QString sql = QStringLiteral("INSERT INTO ") + table;
-    if (cols.isEmpty()) {
-      sql += QStringLiteral(" DEFAULT VALUES");
-    } else {
-      sql += QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
-      for (int i = 0; i < cols.size(); ++i) sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
-      sql += QLatin1Char(')');
+    QString& sql = d->insertSql[mask];
+    if (sql.isEmpty()) {
+      sql = QStringLiteral("INSERT INTO ") + d->sqlTable;
+      if (which.isEmpty()) {
+        sql += QStringLiteral(" DEFAULT VALUES");
+      } else {
+        QStringList cols;
+        for (int c : std::as_const(which)) cols << d->sqlNames[c];
+        sql +=
+            QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
+        for (int i = 0; i < which.size(); ++i)
+          sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
+        sql += QLatin1Char(')');
+      }
     }
-    sqlite3_stmt* st = d->db->cachedStatement(sql, d->context());
+    sqlite3_stmt* st = d->db->cachedStatement(sql, table_);
     {
       ResetOnExit reset{st};
       for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
@@ -461,12 +480,10 @@ void Recordset::Update() {
     row.rowid = sqlite3_last_insert_rowid(h);
     row.added = true;
     // Read the stored row back, so that column defaults show as the table has them.
-    QStringList all;
-    for (const QString& n : std::as_const(d->names)) all << detail::identifier(n);
     sqlite3_stmt* back = d->db->cachedStatement(
-        QStringLiteral("SELECT ") + all.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") +
-            table + QStringLiteral(" WHERE rowid = ?"),
-        d->context());
+        QStringLiteral("SELECT ") + d->sqlNames.join(QStringLiteral(", ")) +
+            QStringLiteral(" FROM ") + d->sqlTable + QStringLiteral(" WHERE rowid = ?"),
+        table_);
     {
       ResetOnExit reset{back};
       sqlite3_bind_int64(back, 1, row.rowid);
@@ -497,10 +514,8 @@ void Recordset::Delete() {
   d->dropPending(mode_);
   if (!d->hasCurrent()) throw errors::noCurrentRecord(d->context());
   Row& row = d->rows[d->pos];
-  sqlite3_stmt* st =
-      d->db->cachedStatement(QStringLiteral("DELETE FROM ") + detail::identifier(table_) +
-                                 QStringLiteral(" WHERE rowid = ?"),
-                             d->context());
+  sqlite3_stmt* st = d->db->cachedStatement(
+      QStringLiteral("DELETE FROM ") + d->sqlTable + QStringLiteral(" WHERE rowid = ?"), table_);
   {
     ResetOnExit reset{st};
     sqlite3_bind_int64(st, 1, row.rowid);
