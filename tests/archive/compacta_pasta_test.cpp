@@ -1,0 +1,292 @@
+// Archive runs over real folders: the archive read back by libzip and by unzip, failing
+// runs that must leave the older archive as it was, and the status lines.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <csignal>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "archive/operacao_backup.h"
+#include "platform/archive/azip.h"
+#include "support/tempdir.h"
+
+namespace ark::archive {
+namespace {
+
+void writeFile(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+  ASSERT_EQ(f.write(data), data.size());
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray randomBytes(qint64 n) {
+  QByteArray b(n, Qt::Uninitialized);
+  QRandomGenerator gen(42);
+  gen.fillRange(reinterpret_cast<quint32*>(b.data()), n / 4);
+  return b;
+}
+
+// Every entry of the archive, name to content, as libzip reads it.
+std::map<QString, QByteArray> readArchive(const QString& path) {
+  std::map<QString, QByteArray> out;
+  int err = 0;
+  zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
+  if (!za) {
+    ADD_FAILURE() << "libzip cannot open " << path.toStdString() << ": " << err;
+    return out;
+  }
+  for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(za, i, 0, &st);
+    QByteArray data(static_cast<qsizetype>(st.size), Qt::Uninitialized);
+    zip_file_t* f = zip_fopen_index(za, i, 0);
+    EXPECT_EQ(zip_fread(f, data.data(), st.size), static_cast<zip_int64_t>(st.size));
+    zip_fclose(f);
+    out[QString::fromUtf8(zip_get_name(za, i, ZIP_FL_ENC_STRICT))] = data;
+  }
+  zip_close(za);
+  return out;
+}
+
+QStringList entriesOf(const QString& folder) {
+  return QDir(folder).entryList(
+      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// unzip's own test of the archive; returns its output, with the exit code checked.
+QString unzipTest(const QString& archive) {
+  QProcess p;
+  p.start("unzip", {"-t", archive});
+  EXPECT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class CompactaPastaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InicializaZip(&window, &txtZip, [](const QString& m) { ADD_FAILURE() << m.toStdString(); });
+    QObject::connect(&txtZip, &QLineEdit::textChanged, [this](const QString& line) {
+      lines << line;
+      QCoreApplication::processEvents();
+      if (onLine) onLine(line);
+    });
+  }
+
+  QWidget window;
+  QLineEdit txtZip;
+  QStringList lines;
+  std::function<void(const QString&)> onLine;
+  test::TempDir tmp;
+};
+
+TEST_F(CompactaPastaTest, ArchivesTheTopLevelFilesOfTheFolder) {
+  const QString origem = tmp.mkdir("origem");
+  const QString destino = tmp.mkdir("destino");
+  const std::map<QString, QByteArray> files = {
+      {"notas.txt", QByteArray("nota fiscal 1\n").repeated(1000)},
+      {".oculto", "arquivo oculto"},
+      {"relatório ação.dat", randomBytes(300000)},
+      {"vazio.txt", ""},
+  };
+  for (const auto& [name, data] : files) writeFile(origem + "/" + name, data);
+  tmp.mkdir("origem/subpasta");
+  writeFile(origem + "/subpasta/fora.txt", "não entra");
+
+  const QString arquivo = destino + "/diario.zip";
+  CompactaPasta(arquivo, origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_TRUE(RetornoZipMotivo.isEmpty());
+
+  EXPECT_EQ(readArchive(arquivo), files);
+  const QString tested = unzipTest(arquivo);
+  EXPECT_TRUE(tested.contains("No errors detected")) << tested.toStdString();
+
+  QProcess list;
+  list.start("unzip", {"-Z1", arquivo});
+  list.waitForFinished(60000);
+  QStringList names =
+      QString::fromUtf8(list.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  names.sort();
+  EXPECT_EQ(names, QStringList({".oculto", "notas.txt", "relatório ação.dat", "vazio.txt"}));
+
+  // Only the archive in the destination, readable like any new file.
+  EXPECT_EQ(entriesOf(destino), QStringList{"diario.zip"});
+  struct stat st;
+  ASSERT_EQ(stat(QFile::encodeName(arquivo).constData(), &st), 0);
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST_F(CompactaPastaTest, ReplacesAnOlderArchiveAndLeavesItOutWhenInTheSameFolder) {
+  const QString pasta = tmp.mkdir("pasta");
+  writeFile(pasta + "/a.txt", "primeiro");
+  writeFile(pasta + "/b.txt", "segundo");
+  const QString arquivo = pasta + "/copia.zip";
+  writeFile(arquivo, "arquivo antigo");
+
+  CompactaPasta(arquivo, pasta + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  const std::map<QString, QByteArray> expected = {{"a.txt", "primeiro"}, {"b.txt", "segundo"}};
+  EXPECT_EQ(readArchive(arquivo), expected);
+  EXPECT_EQ(entriesOf(pasta), QStringList({"a.txt", "b.txt", "copia.zip"}));
+
+  // Again, over the archive just written: still only the two files.
+  CompactaPasta(arquivo, pasta + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_EQ(readArchive(arquivo), expected);
+  EXPECT_EQ(entriesOf(pasta), QStringList({"a.txt", "b.txt", "copia.zip"}));
+}
+
+TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
+  // Each case runs in a fresh folder `base` holding origem/ (a.txt, b.bin) and
+  // destino/copia.zip, an older archive.
+  struct Case {
+    const char* name;
+    // Breaks something; false when that cannot be done on this machine.
+    std::function<bool(const QString& base)> prepare;
+    const char* mask;         // relative to base
+    const char* destination;  // folder of the archive, relative to base
+    const char* reason;       // the reason begins with it ("%1": base)
+    std::function<void(const QString& base)> restore = [](const QString&) {};
+  };
+  const bool root = geteuid() == 0;
+  const auto path = [](const QString& p) { return QFile::encodeName(p); };
+  rlimit oldLimit{};
+  getrlimit(RLIMIT_FSIZE, &oldLimit);
+
+  const Case cases[] = {
+      {"missing source", [](const QString&) { return true; }, "nao-existe/*.*", "destino",
+       "Pasta de origem não encontrada: %1/nao-existe"},
+      {"empty source (a sub-folder only)",
+       [](const QString& b) {
+         return QFile::remove(b + "/origem/a.txt") && QFile::remove(b + "/origem/b.bin") &&
+                QDir(b + "/origem").mkdir("so-subpasta");
+       },
+       "origem/*.*", "destino", "Nenhum arquivo para compactar em: %1/origem"},
+      {"unreadable file",
+       [&](const QString& b) { return !root && chmod(path(b + "/origem/b.bin"), 0) == 0; },
+       "origem/*.*", "destino", "Não foi possível ler o arquivo: %1/origem/b.bin",
+       [&](const QString& b) { chmod(path(b + "/origem/b.bin"), 0644); }},
+      {"file gone during the run",
+       [&](const QString& b) {
+         onLine = [b](const QString& line) {
+           if (CampoArquivo(line) == "a.txt") QFile::remove(b + "/origem/b.bin");
+         };
+         return true;
+       },
+       "origem/*.*", "destino", "Não foi possível ler o arquivo: %1/origem/b.bin"},
+      {"missing destination folder", [](const QString&) { return true; }, "origem/*.*",
+       "nao-existe", "Não foi possível gravar o arquivo: %1/nao-existe/copia.zip"},
+      {"unwritable destination folder",
+       [&](const QString& b) { return !root && chmod(path(b + "/destino"), 0555) == 0; },
+       "origem/*.*", "destino", "Não foi possível gravar o arquivo: %1/destino/copia.zip",
+       [&](const QString& b) { chmod(path(b + "/destino"), 0755); }},
+      {"disk full while writing",
+       [&](const QString&) {
+         // Writes fail past 64 KiB, as on a full disk.
+         signal(SIGXFSZ, SIG_IGN);
+         rlimit small = oldLimit;
+         small.rlim_cur = 64 * 1024;
+         return setrlimit(RLIMIT_FSIZE, &small) == 0;
+       },
+       "origem/*.*", "destino", "Não foi possível gravar o arquivo: %1/destino/copia.zip",
+       [&](const QString&) { setrlimit(RLIMIT_FSIZE, &oldLimit); }},
+  };
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    const QString base = dir.path();
+    const QString origem = dir.mkdir("origem");
+    writeFile(origem + "/a.txt", "conteúdo");
+    writeFile(origem + "/b.bin", randomBytes(1 << 20));
+    const QString destino = dir.mkdir("destino");
+    const QByteArray older = randomBytes(2000) + "arquivo anterior";
+    writeFile(destino + "/copia.zip", older);
+    onLine = nullptr;
+    if (!c.prepare(base)) {
+      c.restore(base);
+      std::cout << "[ SKIPPED  ] " << c.name << ": not possible on this machine\n";
+      continue;
+    }
+
+    CompactaPasta(base + "/" + c.destination + "/copia.zip", base + "/" + c.mask);
+    c.restore(base);
+    onLine = nullptr;
+
+    EXPECT_NE(RetornoZip, 0);
+    EXPECT_TRUE(RetornoZipMotivo.startsWith(QString::fromUtf8(c.reason).arg(base)))
+        << RetornoZipMotivo.toStdString();
+    EXPECT_EQ(readFile(destino + "/copia.zip"), older);
+    EXPECT_EQ(entriesOf(destino), QStringList{"copia.zip"});
+  }
+}
+
+TEST_F(CompactaPastaTest, StatusLinesReachTheStatusWindow) {
+  const QString origem = tmp.mkdir("origem");
+  writeFile(origem + "/1-pequeno.txt", "abc");
+  writeFile(origem + "/2-grande.bin", randomBytes(10 << 20));
+  writeFile(origem + "/3-vazio.txt", "");
+  writeFile(origem + "/4-texto.txt", QByteArray("linha de texto\n").repeated(50000));
+
+  // A run started from a handler while one is in progress is refused.
+  qint16 nested = -1;
+  onLine = [&](const QString&) {
+    if (nested == -1) nested = zip::addZIP();
+  };
+  CompactaPasta(tmp.file("copia.zip"), origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_EQ(nested, zip::kBusy);
+
+  QMap<QString, int> perFile;
+  int last = 0;
+  for (const QString& line : lines) {
+    perFile[CampoArquivo(line)]++;
+    const int percent = CampoPercentual(line);
+    EXPECT_GE(percent, last) << line.toStdString();
+    EXPECT_LE(percent, 100);
+    last = percent;
+  }
+  EXPECT_EQ(last, 100);
+  EXPECT_EQ(perFile.keys(),
+            QStringList({"1-pequeno.txt", "2-grande.bin", "3-vazio.txt", "4-texto.txt"}));
+  // A large file keeps the window painting while it is read.
+  EXPECT_GE(perFile["2-grande.bin"], 4);
+  // Only the final line says 100.
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_EQ(lines.filter(QRegularExpression("\\|100\\|[0-9]+$")).size(), 1);
+  EXPECT_TRUE(lines.last().endsWith(QString("|100|%1").arg(3 + (10 << 20) + 750000 + 4)))
+      << lines.last().toStdString();
+
+  // A failed initialisation after this leaves the status window as it was.
+  lines.clear();
+  QStringList avisos;
+  InicializaZip(&window, nullptr, [&](const QString& m) { avisos << m; });
+  EXPECT_EQ(avisos.size(), 1);
+  onLine = nullptr;
+  CompactaPasta(tmp.file("copia.zip"), origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_FALSE(lines.isEmpty());
+}
+
+}  // namespace
+}  // namespace ark::archive
