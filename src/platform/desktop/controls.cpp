@@ -1,0 +1,144 @@
+// The form controls.
+#include "platform/desktop/controls.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace ark::desktop {
+
+QColor oleColor(quint32 bgr) {
+  return QColor(bgr & 0xff, (bgr >> 8) & 0xff, (bgr >> 16) & 0xff);
+}
+
+quint32 toOleColor(const QColor& c) {
+  return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
+
+// --- MaskEdBox ---------------------------------------------------------------------------
+
+MaskEdBox::MaskEdBox(QWidget* parent) : QLineEdit(parent) {
+  setInputMask(QStringLiteral("99:99:99;_"));
+}
+
+void MaskEdBox::setText(const QString& t) {
+  if (t.isEmpty() || t == kEmpty) {
+    clear();
+    return;
+  }
+  QLineEdit::setText(t);
+}
+
+// --- ProgressBar -------------------------------------------------------------------------
+
+ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
+  setMinimumHeight(10);
+  setFont(QFont(QStringLiteral("Consolas"), 10));
+}
+
+void ProgressBar::setValue(int v) {
+  if (v == value_) return;
+  value_ = v;
+  update();
+}
+
+void ProgressBar::setMax(int m) {
+  if (m == max_) return;
+  max_ = m;
+  update();
+}
+
+void ProgressBar::setFillColor(quint32 bgr) {
+  fill_ = oleColor(bgr);
+  update();
+}
+
+void ProgressBar::setBackColor(quint32 bgr) {
+  back_ = oleColor(bgr);
+  update();
+}
+
+void ProgressBar::setForeColor(quint32 bgr) {
+  fore_ = oleColor(bgr);
+  update();
+}
+
+double ProgressBar::fraction() const {
+  if (max_ <= 0 || value_ <= 0) return 0;
+  if (value_ >= max_) return 1;
+  return double(value_) / double(max_);
+}
+
+void ProgressBar::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const QRect r = rect();
+  p.fillRect(r, back_);
+  const double f = fraction();
+  QRect filled = r;
+  filled.setWidth(int(r.width() * f + 0.5));
+  p.fillRect(filled, fill_);
+  p.setPen(fore_);
+  p.setFont(font());
+  p.drawText(r, Qt::AlignCenter, QStringLiteral("%1%").arg(int(f * 100)));
+  p.setPen(back_.darker(140));
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+}
+
+// --- ImageControl --------------------------------------------------------------------------
+
+ImageControl::ImageControl(QWidget* parent) : QLabel(parent) {
+  setAlignment(Qt::AlignCenter);
+  setCursor(Qt::PointingHandCursor);
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && isEnabled() && rect().contains(e->position().toPoint()))
+    emit Click();
+  QLabel::mouseReleaseEvent(e);
+}
+
+// --- PictureButton ---------------------------------------------------------------------------
+
+PictureButton::PictureButton(const QString& caption, const QString& toolTip, const QPixmap& picture,
+                             QWidget* parent)
+    : QPushButton(caption, parent) {
+  setToolTip(toolTip);
+  setPicture(picture);
+}
+
+void PictureButton::setPicture(const QPixmap& p) {
+  setIcon(QIcon(p));
+  if (!p.isNull()) setIconSize(p.deviceIndependentSize().toSize());
+}
+
+// --- Shape -----------------------------------------------------------------------------------
+
+Shape::Shape(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Shape::setFillColor(const QColor& c) {
+  fill_ = c;
+  update();
+}
+
+void Shape::setBorderColor(const QColor& c) {
+  border_ = c;
+  update();
+}
+
+void Shape::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing);
+  const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+  p.setPen(QPen(border_, 1));
+  p.setBrush(fill_);
+  if (kind_ == RoundedRectangle) {
+    const qreal radius = qMin(r.width(), r.height()) / 6.0;
+    p.drawRoundedRect(r, radius, radius);
+  } else {
+    p.drawRect(r);
+  }
+}
+
+}  // namespace ark::desktop

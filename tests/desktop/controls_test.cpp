@@ -1,0 +1,98 @@
+// The form controls: the masked box as shown, the progress bar keeping what it is given.
+#include "platform/desktop/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace ark::desktop {
+namespace {
+
+void type(QWidget* w, const QString& keys) {
+  for (QChar c : keys) {
+    QKeyEvent press(QEvent::KeyPress, c.unicode(), Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(w, &press);
+  }
+}
+
+TEST(MaskEdBox, TextIsWhatTheBoxShows) {
+  struct Case {
+    const char* typed;
+    const char* shown;
+  } cases[] = {
+      {"", "__:__:__"},       {"22", "22:__:__"},
+      {"220000", "22:00:00"}, {"2359591", "23:59:59"},  // no seventh digit
+      {"2a2", "22:__:__"},                              // letters are not taken
+  };
+  for (const Case& c : cases) {
+    MaskEdBox box;
+    box.setCursorPosition(0);
+    type(&box, QString::fromUtf8(c.typed));
+    EXPECT_EQ(box.text(), QString::fromUtf8(c.shown)) << c.typed;
+  }
+}
+
+TEST(MaskEdBox, SetTextFillsAndTheEmptyMaskClears) {
+  MaskEdBox box;
+  box.setText(QStringLiteral("22:00:00"));
+  EXPECT_EQ(box.text(), QStringLiteral("22:00:00"));
+  box.setText(MaskEdBox::kEmpty);
+  EXPECT_EQ(box.text(), MaskEdBox::kEmpty);
+  box.setText(QStringLiteral("07:30:00"));
+  box.setText(QString());
+  EXPECT_EQ(box.text(), MaskEdBox::kEmpty);
+}
+
+TEST(ProgressBar, KeepsValueAndMaxAsSet) {
+  struct Case {
+    int max, value;
+    double drawn;
+  } cases[] = {
+      {0, 5, 0.0},                     // no range yet: the value still reads back
+      {60, 30, 0.5},   {60, 61, 1.0},  // beyond Max
+      {100, -3, 0.0},                  // below zero
+      {500, 500, 1.0}, {-10, 4, 0.0},
+  };
+  for (const Case& c : cases) {
+    ProgressBar bar;
+    bar.setMax(c.max);
+    bar.setValue(c.value);
+    EXPECT_EQ(bar.Max(), c.max);
+    EXPECT_EQ(bar.Value(), c.value);
+    EXPECT_DOUBLE_EQ(bar.fraction(), c.drawn) << c.max << " " << c.value;
+    bar.setValue(bar.Value() + 1);  // the runner's step: read back, plus one
+    EXPECT_EQ(bar.Value(), c.value + 1);
+  }
+}
+
+TEST(ProgressBar, DefaultRangeAndFillColour) {
+  ProgressBar bar;
+  EXPECT_EQ(bar.Max(), 100);
+  EXPECT_EQ(bar.Value(), 0);
+  bar.setFillColor(0x00008000);
+  EXPECT_EQ(bar.FillColor(), 0x00008000u);
+  EXPECT_EQ(oleColor(0x00800000), QColor(0, 0, 128));  // &H00800000& is dark blue
+  EXPECT_EQ(oleColor(0x00404040), QColor(64, 64, 64));
+}
+
+TEST(ImageControl, ClicksOnlyWhileEnabled) {
+  ImageControl image;
+  image.resize(48, 48);
+  int clicks = 0;
+  QObject::connect(&image, &ImageControl::Click, [&] { ++clicks; });
+  auto click = [&] {
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), QPointF(10, 10),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&image, &release);
+  };
+  click();
+  EXPECT_EQ(clicks, 1);
+  image.setEnabled(false);
+  click();
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
+}  // namespace ark::desktop

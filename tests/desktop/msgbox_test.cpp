@@ -1,0 +1,99 @@
+// Message boxes: the scripted double, and the real box's lines, icon and buttons.
+#include "platform/desktop/msgbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace ark::desktop {
+namespace {
+
+TEST(ScriptedMsgBox, RecordsEachBoxAndAnswersFromItsQueue) {
+  ScriptedMsgBox boxes;
+  ScopedMsgBox scope(boxes);
+  boxes.answer(vbNo);
+  EXPECT_EQ(MsgBox(QStringLiteral("Sair do Arkivor?"), vbYesNo + vbQuestion), vbNo);
+  // Queue empty: the default button.
+  EXPECT_EQ(MsgBox(QStringLiteral("Excluir o Backup Programado?"), vbYesNo + vbQuestion), vbYes);
+  EXPECT_EQ(MsgBox(QStringLiteral("x"), vbYesNo + vbDefaultButton2), vbNo);
+  EXPECT_EQ(MsgBox(QStringLiteral("a\rb"), vbInformation, QString()), vbOK);
+  boxes.setFallback(vbNo);
+  EXPECT_EQ(MsgBox(QStringLiteral("y"), vbYesNo), vbNo);
+
+  ASSERT_EQ(boxes.shown().size(), 5);
+  EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("Sair do Arkivor?"));
+  EXPECT_EQ(boxes.shown()[0].style, 36);
+  EXPECT_EQ(boxes.shown()[0].title, QStringLiteral("Dovral Videzide® - Arkivor"));
+  EXPECT_EQ(boxes.shown()[3].text, QStringLiteral("a\rb"));  // as given
+  EXPECT_EQ(boxes.shown()[3].title, kProgramTitle);          // no title: the program's
+}
+
+TEST(ScriptedMsgBox, ScopesNest) {
+  ScriptedMsgBox outer, inner;
+  ScopedMsgBox a(outer);
+  {
+    ScopedMsgBox b(inner);
+    MsgBox(QStringLiteral("inner"));
+  }
+  MsgBox(QStringLiteral("outer"));
+  EXPECT_EQ(inner.texts(), QStringList{QStringLiteral("inner")});
+  EXPECT_EQ(outer.texts(), QStringList{QStringLiteral("outer")});
+}
+
+// The real box, driven while its exec() runs.
+struct Seen {
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+  bool found = false;
+};
+
+int runReal(const QString& text, int style, QMessageBox::StandardButton press, Seen& seen) {
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons(), true};
+    if (press == QMessageBox::NoButton)
+      box->reject();  // Esc or the close button
+    else
+      box->button(press)->click();
+  });
+  return MsgBox(text, style);
+}
+
+TEST(QtMsgBox, ShowsLinesIconAndButtonsAndReturnsTheAnswer) {
+  struct Case {
+    int style;
+    QMessageBox::StandardButton press;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    int result;
+  } cases[] = {
+      {vbOKOnly + vbInformation, QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok, vbOK},
+      {vbYesNo + vbQuestion, QMessageBox::Yes, QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No, vbYes},
+      {vbYesNo + vbExclamation, QMessageBox::No, QMessageBox::Warning,
+       QMessageBox::Yes | QMessageBox::No, vbNo},
+      {vbYesNo + vbQuestion, QMessageBox::NoButton, QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No, vbNo},
+      {vbCritical, QMessageBox::NoButton, QMessageBox::Critical, QMessageBox::Ok, vbOK},
+      {vbOKOnly, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, vbOK},
+  };
+  for (const Case& c : cases) {
+    Seen seen;
+    const int result =
+        runReal(QStringLiteral("Linha 1\rLinha 2\r\rLinha <4>"), c.style, c.press, seen);
+    ASSERT_TRUE(seen.found) << c.style;
+    EXPECT_EQ(seen.text, QStringLiteral("Linha 1\nLinha 2\n\nLinha <4>"));
+    EXPECT_EQ(seen.title, kProgramTitle);
+    EXPECT_EQ(seen.icon, c.icon) << c.style;
+    EXPECT_EQ(seen.buttons, c.buttons) << c.style;
+    EXPECT_EQ(result, c.result) << c.style;
+  }
+}
+
+}  // namespace
+}  // namespace ark::desktop
