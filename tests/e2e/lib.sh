@@ -63,7 +63,7 @@ start_salvix() {
 
 # visible_window NAME: true while a mapped window of SALVIX has that title.
 visible_window() {
-  xdotool search --onlyvisible --pid "$SALVIX_PID" --name "^$1\$" >/dev/null 2>&1
+  xdotool search --all --onlyvisible --pid "$SALVIX_PID" --name "^$1\$" >/dev/null 2>&1
 }
 
 # wait_until SECONDS COMMAND...: polls the command until it succeeds.

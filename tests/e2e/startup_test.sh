@@ -7,9 +7,9 @@ start_display
 make_program_folder
 start_salvix
 
-wait_until 8 visible_window "Arkivor" || fail "no splash window"
+wait_until 8 visible_window "Arkivor - Iniciando" || fail "no splash window"
 wait_until 20 visible_window "Arkivor - Backup" || fail "the main window was not shown"
-visible_window "Arkivor" && fail "the splash is still shown with the main window"
+wait_until 2 not visible_window "Arkivor - Iniciando" || fail "the splash is still shown with the main window"
 wait_until 6 not visible_window "Arkivor - Backup" || fail "the main window did not hide"
 sleep 1
 kill -0 "$SALVIX_PID" || fail "SALVIX ended"

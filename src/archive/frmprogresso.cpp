@@ -1,0 +1,141 @@
+#include "archive/frmprogresso.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTimer>
+
+#include "archive/operacao_backup.h"
+#include "archive/run_parameters.h"
+#include "platform/core/paths.h"
+#include "platform/core/runtime.h"
+#include "platform/desktop/controls.h"
+#include "platform/desktop/dpi.h"
+#include "platform/desktop/pictures.h"
+
+namespace ark::archive {
+
+using desktop::tw;
+
+namespace {
+frmprogresso* g_instance = nullptr;
+frmprogresso::Outcome g_outcome;
+
+QLabel* label(QWidget* parent, const char* name, const QRect& r, int pt, bool bold,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(QString::fromLatin1(name));
+  l->setGeometry(r);
+  QFont f(QStringLiteral("Tahoma"), pt);
+  f.setBold(bold);
+  l->setFont(f);
+  l->setAlignment(align);
+  return l;
+}
+}  // namespace
+
+frmprogresso& frmprogresso::instance() {
+  if (!g_instance) {
+    g_instance = new frmprogresso;
+    g_instance->Form_Load();
+  }
+  return *g_instance;
+}
+
+bool frmprogresso::exists() { return g_instance != nullptr; }
+
+frmprogresso::Outcome frmprogresso::lastOutcome() { return g_outcome; }
+
+frmprogresso::frmprogresso()
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::CustomizeWindowHint) {
+  setObjectName(QStringLiteral("frmprogresso"));
+  setWindowTitle(QStringLiteral("Arkivor - Backup em andamento"));
+  setFixedSize(tw(9045), tw(5415));
+  setModal(true);
+
+  lbldt = label(this, "lbldt", QRect(tw(5900), tw(200), tw(2900), tw(300)), 9, true,
+                Qt::AlignRight | Qt::AlignVCenter);
+  lblhr = label(this, "lblhr", QRect(tw(5900), tw(500), tw(2900), tw(300)), 9, true,
+                Qt::AlignRight | Qt::AlignVCenter);
+  lblhr->setText(QStringLiteral("00:00:00"));
+  label(this, "lblorigemcap", QRect(tw(300), tw(1300), tw(1300), tw(300)), 9, true)
+      ->setText(QStringLiteral("Origem:"));
+  lblorigem = label(this, "lblorigem", QRect(tw(1600), tw(1300), tw(7200), tw(300)), 9, false);
+  label(this, "lbldestinocap", QRect(tw(300), tw(1700), tw(1300), tw(300)), 9, true)
+      ->setText(QStringLiteral("Destino:"));
+  lbldestino = label(this, "lbldestino", QRect(tw(1600), tw(1700), tw(7200), tw(300)), 9, false);
+  lblstatus = label(this, "lblstatus", QRect(tw(300), tw(2500), tw(8450), tw(300)), 8, false);
+  lblarq = label(this, "lblarq", QRect(tw(300), tw(3300), tw(8450), tw(300)), 8, false);
+  for (QLabel* l : {lbldt, lblhr, lblorigem, lbldestino, lblstatus, lblarq})
+    l->setTextFormat(Qt::PlainText);
+
+  barra = new desktop::ProgressBar(this);
+  barra->setObjectName(QStringLiteral("barra"));
+  barra->setGeometry(tw(300), tw(3900), tw(8450), tw(345));
+
+  txtZip = new QLineEdit(this);
+  txtZip->setObjectName(QStringLiteral("txtZip"));
+  txtZip->setVisible(false);
+  connect(txtZip, &QLineEdit::textChanged, this, &frmprogresso::txtZip_Change);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(1000);
+  connect(Timer1, &QTimer::timeout, this, &frmprogresso::Timer1_Timer);
+  Timer1->start();
+}
+
+frmprogresso::~frmprogresso() {
+  if (g_instance == this) g_instance = nullptr;
+}
+
+void frmprogresso::Form_Load() { InicializaZip(this, txtZip); }
+
+void frmprogresso::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (activated_) return;
+  activated_ = true;
+  // The run starts once the window has been painted.
+  QTimer::singleShot(0, this, &frmprogresso::Form_Activate);
+}
+
+void frmprogresso::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.drawPixmap(0, 0, desktop::pictures::progressBackground());
+}
+
+void frmprogresso::Form_Activate() {
+  lbldt->setText(rt::Format(rt::Date(), QStringLiteral("dd/mmm/yyyy")));
+  lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss")));
+  lblorigem->setText(BkpOrigem);
+  lbldestino->setText(BkpDestino);
+  QString caminho = CaminhoArquivo(BkpDestino, BkpArquivo, BkpSobrepoe);
+  lblstatus->setText(caminho + QStringLiteral("     "));
+  if (!BkpSobrepoe) caminho = CaminhoArquivo(BkpDestino, BkpArquivo, BkpSobrepoe);
+  RetornoZip = 0;
+  RetornoZipMotivo.clear();
+  CompactaPasta(caminho, joinPath(BkpOrigem, QStringLiteral("*.*")));
+  g_outcome = Outcome{RetornoZip == 0, caminho, RetornoZipMotivo};
+  if (!g_outcome.written && g_outcome.reason.isEmpty())
+    g_outcome.reason = QStringLiteral("O arquivo de backup não foi gravado: %1").arg(caminho);
+  unload();
+}
+
+void frmprogresso::txtZip_Change() {
+  QCoreApplication::processEvents();
+  barra->setValue(CampoPercentual(txtZip->text()));
+  lblarq->setText(CampoArquivo(txtZip->text()));
+}
+
+void frmprogresso::Timer1_Timer() { lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss"))); }
+
+void frmprogresso::unload() {
+  if (g_instance == this) g_instance = nullptr;
+  done(0);
+  deleteLater();
+}
+
+}  // namespace ark::archive
