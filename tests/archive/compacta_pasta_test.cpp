@@ -20,6 +20,7 @@
 
 #include "archive/operacao_backup.h"
 #include "platform/archive/azip.h"
+#include "platform/core/runtime_error.h"
 #include "support/tempdir.h"
 
 namespace ark::archive {
@@ -109,6 +110,9 @@ TEST_F(CompactaPastaTest, ArchivesTheTopLevelFilesOfTheFolder) {
   for (const auto& [name, data] : files) writeFile(origem + "/" + name, data);
   tmp.mkdir("origem/subpasta");
   writeFile(origem + "/subpasta/fora.txt", "não entra");
+  // Neither a dangling link nor a pipe is a file to archive (a pipe would never end).
+  ASSERT_EQ(symlink("nao-existe", QFile::encodeName(origem + "/ligacao").constData()), 0);
+  ASSERT_EQ(mkfifo(QFile::encodeName(origem + "/zz-fila").constData(), 0644), 0);
 
   const QString arquivo = destino + "/diario.zip";
   CompactaPasta(arquivo, origem + "/*.*");
@@ -239,6 +243,27 @@ TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
     EXPECT_EQ(readFile(destino + "/copia.zip"), older);
     EXPECT_EQ(entriesOf(destino), QStringList{"copia.zip"});
   }
+}
+
+TEST_F(CompactaPastaTest, AnErrorRaisedByTheStatusHandlerEndsTheRunCleanly) {
+  const QString origem = tmp.mkdir("origem");
+  writeFile(origem + "/a.txt", "primeiro");
+  writeFile(origem + "/b.bin", randomBytes(1 << 20));
+  const QString destino = tmp.mkdir("destino");
+  writeFile(destino + "/copia.zip", "anterior");
+
+  onLine = [](const QString& line) {
+    if (CampoArquivo(line) == "b.bin") throw RuntimeError(6, "Estouro");
+  };
+  EXPECT_THROW(CompactaPasta(destino + "/copia.zip", origem + "/*.*"), RuntimeError);
+  EXPECT_EQ(readFile(destino + "/copia.zip"), QByteArray("anterior"));
+  EXPECT_EQ(entriesOf(destino), QStringList{"copia.zip"});
+
+  // The library is free again for the next run.
+  onLine = nullptr;
+  CompactaPasta(destino + "/copia.zip", origem + "/*.*");
+  EXPECT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_EQ(readArchive(destino + "/copia.zip").size(), 2u);
 }
 
 TEST_F(CompactaPastaTest, StatusLinesReachTheStatusWindow) {

@@ -292,8 +292,14 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive) {
     return false;
   }
   std::vector<Entry> found;
-  errno = 0;
-  while (dirent* d = ::readdir(dir)) {
+  int err = 0;
+  for (;;) {
+    errno = 0;  // readdir tells the end from a failure only by errno
+    const dirent* d = ::readdir(dir);
+    if (!d) {
+      err = errno;
+      break;
+    }
     const QByteArray raw(d->d_name);
     if (raw == "." || raw == "..") continue;
     const QString name = QFile::decodeName(raw);
@@ -312,9 +318,7 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive) {
     // The archive being replaced is not part of its own backup.
     if (archive && st.st_dev == archive->st_dev && st.st_ino == archive->st_ino) continue;
     found.push_back({path, shown, name, static_cast<qint64>(st.st_size), st.st_mtime});
-    errno = 0;
   }
-  const int err = errno;
   ::closedir(dir);
   if (err) {
     run.fail(
