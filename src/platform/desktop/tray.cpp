@@ -89,8 +89,11 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 bool TrayIcon::placed() const {
-  return !shown_ || tray_->geometry().isValid() || !sinceShown_.isValid() ||
-         sinceShown_.elapsed() >= kPlacementWaitMs;
+  if (!shown_ || !sinceShown_.isValid() || sinceShown_.elapsed() >= kPlacementWaitMs) return true;
+  // Until the notification area embeds it, the icon reports a valid geometry at the
+  // screen's origin.
+  const QRect g = tray_->geometry();
+  return g.isValid() && g.topLeft() != QPoint(0, 0);
 }
 
 void TrayIcon::ShowBalloon(const QString& title, const QString& text, int icon, int timeoutMs) {
