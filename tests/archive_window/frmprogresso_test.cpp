@@ -1,0 +1,99 @@
+// The archive window runs one archive from the run parameters, follows the library's
+// status lines on its bar and labels, and tells its caller how the run went.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QPointer>
+#include <QLabel>
+
+#include "archive/frmprogresso.h"
+#include "archive/run_parameters.h"
+#include "platform/core/clock.h"
+#include "platform/desktop/controls.h"
+#include "support/tempdir.h"
+
+using namespace ark;
+using archive::frmprogresso;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+class ArchiveWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    src = tmp.mkdir("origem");
+    dest = tmp.mkdir("destino/122026");
+    writeFile(src + "/a.txt", "primeiro");
+    writeFile(src + "/b.txt", QByteArray(5 * 1024 * 1024, 'x'));
+    archive::BkpArquivo = "diario";
+    archive::BkpOrigem = src;
+    archive::BkpDestino = dest;
+    archive::BkpSobrepoe = false;
+  }
+  test::TempDir tmp;
+  QString src, dest;
+  SettableClock clockNow{QDateTime(QDate(2026, 12, 7), QTime(22, 5, 10))};
+  ScopedClock scoped{clockNow};
+};
+
+TEST_F(ArchiveWindow, RunsTheArchiveFollowsItsLinesAndUnloads) {
+  frmprogresso& w = frmprogresso::instance();
+  QList<int> values;
+  QStringList files;
+  QObject::connect(w.txtZip, &QLineEdit::textChanged, [&] {
+    values << w.barra->Value();
+    files << w.lblarq->text();
+  });
+  QPointer<frmprogresso> guard(&w);
+  w.exec();
+
+  const frmprogresso::Outcome out = frmprogresso::lastOutcome();
+  EXPECT_TRUE(out.written) << out.reason.toStdString();
+  EXPECT_EQ(out.archive, dest + "/diario_07122026_2205.zip");
+  EXPECT_TRUE(QFile::exists(out.archive));
+  EXPECT_FALSE(frmprogresso::exists());
+  // Seen after each line's own handler: the bar never goes back and ends full.
+  ASSERT_FALSE(values.isEmpty());
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+  EXPECT_EQ(values.last(), 100);
+  EXPECT_TRUE(files.contains("a.txt") || files.contains("b.txt"));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(ArchiveWindow, ShowsThePathsAndTheStatusBeforeTheRun) {
+  frmprogresso& w = frmprogresso::instance();
+  QString status, origem, destino, data;
+  QObject::connect(w.txtZip, &QLineEdit::textChanged, [&] {
+    status = w.lblstatus->text();
+    origem = w.lblorigem->text();
+    destino = w.lbldestino->text();
+    data = w.lbldt->text();
+  });
+  w.exec();
+  EXPECT_EQ(status, dest + "/diario_07122026_2205.zip     ");
+  EXPECT_EQ(origem, src);
+  EXPECT_EQ(destino, dest);
+  EXPECT_EQ(data, "07/dez/2026");
+}
+
+TEST_F(ArchiveWindow, AFailedRunIsReportedWithItsReason) {
+  archive::BkpOrigem = tmp.file("nao-existe");
+  archive::BkpSobrepoe = true;
+  frmprogresso::instance().exec();
+  const frmprogresso::Outcome out = frmprogresso::lastOutcome();
+  EXPECT_FALSE(out.written);
+  EXPECT_FALSE(out.reason.isEmpty());
+  EXPECT_FALSE(QFile::exists(dest + "/diario.zip"));
+}
+
+}  // namespace
