@@ -49,7 +49,11 @@ class SmtpServer {
 
   explicit SmtpServer(Options o = Options()) : options_(std::move(o)) {
     QStringList args = {QStringLiteral(ARKIVOR_SOURCE_DIR "/tests/support/smtp_server.py"),
-                        "--dir", dir_.path(), "--user", options_.user, "--password",
+                        "--dir",
+                        dir_.path(),
+                        "--user",
+                        options_.user,
+                        "--password",
                         options_.password};
     if (options_.starttls)
       args << "--cert" << testCertificate().cert << "--key" << testCertificate().key;

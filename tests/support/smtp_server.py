@@ -39,7 +39,7 @@ def main():
               and auth_data.password == a.password.encode())
         login = auth_data.login.decode(errors="replace") if isinstance(auth_data, LoginPassword) else "?"
         log_auth("%s %s %s" % (login, "ok" if ok else "refused", "tls" if session.ssl else "plain"))
-        return AuthResult(success=ok)
+        return AuthResult(success=ok, handled=False)
 
     class Handler:
         async def handle_DATA(self, server, session, envelope):
