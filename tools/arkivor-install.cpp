@@ -1,10 +1,13 @@
 // arkivor-install: creates the schedule database of a program folder, once.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 
 #include "install.h"
+#include "platform/core/paths.h"
 #include "platform/core/runtime_error.h"
+#include "platform/net/mail_settings.h"
 #include "schedule/schedule_store.h"
 
 int main(int argc, char** argv) {
@@ -58,6 +61,14 @@ int main(int argc, char** argv) {
         ark::schedule::scheduleDatabasePath(parser.value(QStringLiteral("folder")));
     ark::install::createScheduleDatabase(path, pcs, backups);
     QTextStream(stdout) << "arkivor-install: criado " << path << "\n";
+    // The support mail settings, to be filled in by the installer's operator; an existing
+    // file is kept.
+    const QString mail =
+        ark::joinPath(parser.value(QStringLiteral("folder")), ark::net::kMailSettingsFile);
+    if (ark::net::writePlaceholderMailSettings(mail)) {
+      QFile::setPermissions(mail, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+      QTextStream(stdout) << "arkivor-install: criado " << mail << "\n";
+    }
   } catch (const ark::RuntimeError& e) {
     err << "arkivor-install: " << e.message() << "\n";
     return 1;

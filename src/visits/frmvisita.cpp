@@ -1,5 +1,7 @@
 #include "visits/frmvisita.h"
 
+#include <optional>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -424,7 +426,17 @@ void frmvisita::cmdconfirma_Click() {
 
 void frmvisita::confirmSim() {
   if (ask(ConfirmBox::SimQuestion) != desktop::vbYes) return;
-  SupportMail mail = SupportMail::prepare();
+  // Settings that cannot be read (missing or unfilled file) are told like a failed send;
+  // nothing has been written yet.
+  std::optional<SupportMail> prepared;
+  try {
+    prepared.emplace(SupportMail::prepare());
+  } catch (const RuntimeError& err) {
+    const BoxText box = sendFailedBox(err.message());
+    desktop::MsgBox(box.text, box.style);
+    return;
+  }
+  SupportMail& mail = *prepared;
   // Without a connection the request cannot go: the reminder stays as it is, for a new try.
   QString tipo;
   if (!EstaConectado(tipo)) {

@@ -358,13 +358,15 @@ TEST_F(SimConfirmation, ARefusedSendSaysWhyKeepsTheWindowAndTheNextTrySends) {
   EXPECT_EQ(sent(), 1u);
 }
 
-TEST_F(SimConfirmation, WithoutMailSettingsNothingIsWritten) {
+TEST_F(SimConfirmation, WithoutMailSettingsNothingIsWrittenAndTheUserIsTold) {
   net::ScopedConnectionState online(1, net::INTERNET_CONNECTION_LAN);
   frmvisita& w = chooseSim("olá");
   boxes.answer(vbYes);
   w.cmdconfirma->click();
 
-  expectBoxes({ConfirmBox::SimQuestion});
+  ASSERT_EQ(boxes.shown().size(), 2);
+  EXPECT_TRUE(boxes.shown()[1].text.contains("arkivor-mail.ini"));
+  EXPECT_TRUE(boxes.shown()[1].text.startsWith(sendFailedBox("").text.section('\r', 0, 0)));
   expectRecord({}, data, hora);
   EXPECT_EQ(sent(), 0u);
   EXPECT_TRUE(w.isVisible());
