@@ -116,15 +116,23 @@ class frmbkp : public QWidget {
  private:
   frmbkp();
   void buildShell();
-  void buildEditor();      // frmbkp_editor.cpp
-  void buildSettings();    // frmbkp_settings.cpp
-  void bindEditor();       // frmbkp_editor.cpp
-  void bindSettings();     // frmbkp_settings.cpp
-  void setTabOrder();      // frmbkp_editor.cpp
+  void buildEditor();    // frmbkp_editor.cpp
+  void buildSettings();  // frmbkp_settings.cpp
+  void bindEditor();     // frmbkp_editor.cpp
+  void bindSettings();   // frmbkp_settings.cpp
+  void setTabOrder();    // frmbkp_editor.cpp
   void reportError(const QString& title, const QString& message);
+  bool previewKey(QKeyEvent* e);                          // frmbkp_editor.cpp
+  void saveSettings();                                    // frmbkp_settings.cpp
+  void MaskEdBox1_Validate();                             // frmbkp_settings.cpp
+  void settingsFocusChanged(QWidget* old, QWidget* now);  // frmbkp_settings.cpp
 
   bool editing_ = false;
   bool activatedByShow_ = false;
+  bool validatingTime_ = false;
+  // Context of the application-wide focus watch: destroyed with the members, before the
+  // window's own teardown moves the focus.
+  QObject settingsWatch_;
 };
 
 }  // namespace ark::app
