@@ -1,0 +1,240 @@
+#include "maintenance/maintenance_runner.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QHash>
+#include <QLabel>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "platform/core/runtime.h"
+#include "platform/core/runtime_error.h"
+#include "platform/database/database.h"
+#include "platform/desktop/controls.h"
+#include "platform/desktop/dpi.h"
+#include "platform/desktop/pictures.h"
+#include "platform/desktop/pointer.h"
+
+namespace ark::maintenance {
+
+using desktop::tw;
+
+namespace {
+QHash<QString, MaintenanceRunner*>& instances() {
+  static QHash<QString, MaintenanceRunner*> h;
+  return h;
+}
+JobOutcome g_outcome;
+
+QLabel* label(QWidget* parent, const QString& name, int x, int y, int w, int h, qreal pt, bool bold,
+              Qt::Alignment align) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(name);
+  l->setGeometry(tw(x), tw(y), tw(w), tw(h));
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPointSizeF(pt);
+  f.setBold(bold);
+  l->setFont(f);
+  l->setAlignment(align);
+  l->setTextFormat(Qt::PlainText);
+  return l;
+}
+
+void setForeColor(QLabel* l, quint32 bgr) {
+  QPalette p = l->palette();
+  p.setColor(QPalette::WindowText, desktop::oleColor(bgr));
+  l->setPalette(p);
+}
+
+constexpr quint32 kDarkGrey = 0x00404040;
+}  // namespace
+
+QString notAvailableReason(const QString& systemCode) {
+  return QStringLiteral("Atualização do sistema %1 ainda não disponível nesta versão.")
+      .arg(systemCode);
+}
+
+MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+      layout_(std::move(layout)) {
+  setObjectName(layout_.form);
+  setWindowTitle(QString());
+  setModal(true);
+  setFixedSize(tw(layout_.clientWidth), tw(layout_.clientHeight));
+  instances().insert(layout_.form, this);
+
+  Frame6 = new QFrame(this);
+  Frame6->setObjectName(QStringLiteral("Frame6"));
+  Frame6->setGeometry(0, 0, tw(8895), tw(735));
+  Frame6->setAutoFillBackground(true);
+  QPalette white = Frame6->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  Frame6->setPalette(white);
+
+  logo = new desktop::ImageControl(Frame6);
+  logo->setObjectName(layout_.logo);
+  logo->setGeometry(tw(120), tw(60), tw(615), tw(615));
+  logo->setPicture(desktop::pictures::maintenanceLogo(tw(615)));
+
+  lbltituloform = label(Frame6, QStringLiteral("lbltituloform"), 840, 30, 4800, 390, 14.25, true,
+                        Qt::AlignLeft | Qt::AlignVCenter);
+  lbltituloform->setText(QStringLiteral("Atualização..."));
+  Label1 = label(Frame6, QStringLiteral("Label1"), 5700, 45, 2475, 285, 9.75, true,
+                 Qt::AlignRight | Qt::AlignVCenter);
+  Label1->setText(layout_.systemCode);
+  stepLabel = label(Frame6, layout_.stepLabel, 5700, 375, 2475, 285, 9.75, false,
+                    Qt::AlignRight | Qt::AlignVCenter);
+  stepLabel->setText(kDesignStep);
+
+  QLabel* underBand = nullptr;
+  if (layout_.description.isEmpty()) {
+    statusLabel = label(Frame6, layout_.statusLabel, 840, 435, 4800, 255, 8.25, false,
+                        Qt::AlignLeft | Qt::AlignVCenter);
+  } else {
+    description = label(Frame6, QStringLiteral("lblLabels(6)"), 840, 435, 4800, 255, 8.25, false,
+                        Qt::AlignLeft | Qt::AlignVCenter);
+    description->setText(layout_.description);
+    underBand = statusLabel = label(this, layout_.statusLabel, 120, 870, layout_.clientWidth - 240,
+                                    285, 8.25, false, Qt::AlignCenter);
+    statusLabel->setText(QStringLiteral("Aguarde... "));
+  }
+  if (layout_.recordLabel) {
+    underBand = Label3 = label(this, QStringLiteral("Label3"), 120, 870, layout_.clientWidth - 240,
+                               285, 8.25, false, Qt::AlignCenter);
+    Label3->setText(QStringLiteral("Aguarde..."));
+  }
+  if (underBand) setForeColor(underBand, kDarkGrey);
+
+  barra = new desktop::ProgressBar(this);
+  barra->setObjectName(QStringLiteral("barra"));
+  barra->setGeometry(0, tw(layout_.clientHeight) - tw(345), tw(layout_.clientWidth), tw(345));
+  barra->setBackColor(0x00C0C0C0);
+  barra->setForeColor(0x00FFFFFF);
+  barra->setFillColor(layout_.fillColor);
+  QFont mono(QStringLiteral("Consolas"));
+  mono.setPointSizeF(9.75);
+  barra->setFont(mono);
+}
+
+MaintenanceRunner::~MaintenanceRunner() {
+  auto it = instances().find(layout_.form);
+  if (it != instances().end() && it.value() == this) instances().erase(it);
+}
+
+MaintenanceRunner* MaintenanceRunner::loaded(const QString& form) {
+  return instances().value(form, nullptr);
+}
+
+JobOutcome MaintenanceRunner::lastOutcome() {
+  return g_outcome;
+}
+
+db::View& MaintenanceRunner::dataSource(const QString& name, const QString& recordSource) {
+  sources_.push_back(std::make_unique<db::View>(name, kConnect, recordSource));
+  return *sources_.back();
+}
+
+void MaintenanceRunner::Form_Load() {
+  // The trigger tested this very path: BaseSistema carries its own separator.
+  for (const auto& v : sources_) v->setDatabaseName(BaseSistema + layout_.databaseFile);
+}
+
+void MaintenanceRunner::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (activated_) return;
+  activated_ = true;
+  // The job starts once the window has been painted.
+  QTimer::singleShot(0, this, &MaintenanceRunner::Form_Activate);
+}
+
+void MaintenanceRunner::Form_Activate() {
+  desktop::setMousePointer(desktop::vbHourglass);
+  try {
+    // The data sources open when the load has ended, each on its record source.
+    for (const auto& v : sources_) v->recordset();
+    runJob();
+    g_outcome = {true, {}};
+  } catch (const RuntimeError& e) {
+    g_outcome = {false, e.message()};
+  } catch (const std::exception& e) {
+    g_outcome = {false, QString::fromLocal8Bit(e.what())};
+  }
+  unload();
+}
+
+void MaintenanceRunner::unload() {
+  auto it = instances().find(layout_.form);
+  if (it != instances().end() && it.value() == this) instances().erase(it);
+  done(0);
+  // The hourglass belongs to the window and goes with it.
+  desktop::setMousePointer(desktop::vbDefault);
+  deleteLater();
+}
+
+// --- idioms ----------------------------------------------------------------------------
+
+void MaintenanceRunner::DoEvents() {
+  if (pumpHook) pumpHook(*this);
+  // A walk changes its labels for every row; the window is repainted and the other
+  // windows' events delivered often enough for the eye, not once per row.
+  if (pumped_.isValid() && pumped_.elapsed() < kPumpIntervalMs) return;
+  QCoreApplication::processEvents();
+  pumped_.start();
+}
+
+void MaintenanceRunner::setStep(int n) {
+  stepLabel->setText(QStringLiteral("Etapa %1 de %2")
+                         .arg(n, 2, 10, QLatin1Char('0'))
+                         .arg(layout_.steps, 2, 10, QLatin1Char('0')));
+  DoEvents();
+}
+
+void MaintenanceRunner::setStatus(const QString& text) {
+  statusLabel->setText(text);
+  DoEvents();
+}
+
+void MaintenanceRunner::setRecord(const QString& text) {
+  if (Label3) Label3->setText(text);
+  DoEvents();
+}
+
+void MaintenanceRunner::execute(db::View& view, const QString& statement) {
+  view.database().Execute(statement);
+}
+
+db::Recordset& MaintenanceRunner::reopen(db::View& view, const QString& source) {
+  view.setRecordSource(source);
+  view.Refresh();
+  return view.recordset();
+}
+
+void MaintenanceRunner::countedSizing(db::Recordset& rs) {
+  if (rs.RecordCount() == 0) return;
+  rs.MoveLast();
+  barra->setMax(int(rs.RecordCount()));
+  rs.MoveFirst();
+}
+
+void MaintenanceRunner::resetBar() {
+  barra->setValue(0);
+}
+
+void MaintenanceRunner::advanceBar() {
+  barra->setValue(barra->Value() + 1);
+}
+
+void MaintenanceRunner::stamp(db::View& param,
+                              std::initializer_list<std::pair<QString, Value>> fields) {
+  db::Recordset& rs = param.recordset();
+  rs.Edit();
+  for (const auto& [name, value] : fields) rs.setField(name, value);
+  rs.Update();
+}
+
+QString MaintenanceRunner::todayLiteral() {
+  return QLatin1Char('#') + rt::Format(rt::Date(), QStringLiteral("mm/dd/yyyy")) + QLatin1Char('#');
+}
+
+}  // namespace ark::maintenance
