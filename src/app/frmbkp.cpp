@@ -57,7 +57,9 @@ frmbkp& frmbkp::instance() {
   return *g_instance;
 }
 
-bool frmbkp::exists() { return g_instance != nullptr; }
+bool frmbkp::exists() {
+  return g_instance != nullptr;
+}
 
 frmbkp::frmbkp() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool) {
   setObjectName(QStringLiteral("frmbkp"));
@@ -74,10 +76,12 @@ frmbkp::~frmbkp() {
 }
 
 void frmbkp::buildShell() {
-  lbldt = centredLabel(this, "lbldt", QRect(tw(6600), tw(150), tw(2600), tw(300)), 9, true);
-  lblhr = centredLabel(this, "lblhr", QRect(tw(6600), tw(450), tw(2600), tw(300)), 9, true);
+  // Date and time in the title band, the version in the light bottom corner.
+  lbldt = centredLabel(this, "lbldt", QRect(380, 8, 120, 18), 9, true);
+  lblhr = centredLabel(this, "lblhr", QRect(500, 8, 110, 18), 9, true);
   lblver = centredLabel(this, "lblver", QRect(tw(7600), tw(5640), tw(1650), tw(255)), 7);
-  for (QLabel* l : {lbldt, lblhr, lblver}) l->setStyleSheet(QStringLiteral("color: white;"));
+  for (QLabel* l : {lbldt, lblhr}) l->setStyleSheet(QStringLiteral("color: white;"));
+  lblver->setStyleSheet(QStringLiteral("color: #1f2d44;"));
 
   txtZip = new QLineEdit(this);
   txtZip->setObjectName(QStringLiteral("txtZip"));
@@ -233,7 +237,9 @@ void frmbkp::TrayIcon1_DblClick() {
   activateWindow();
 }
 
-void frmbkp::mnuconfig_Click() { TrayIcon1_DblClick(); }
+void frmbkp::mnuconfig_Click() {
+  TrayIcon1_DblClick();
+}
 
 void frmbkp::TrayIcon1_MouseClick(int button) {
   if (button == desktop::kRightButton) TrayIcon1->popupMenu(mnumenu);

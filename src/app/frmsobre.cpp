@@ -41,7 +41,9 @@ frmsobre& frmsobre::instance() {
   return *g_instance;
 }
 
-bool frmsobre::exists() { return g_instance != nullptr; }
+bool frmsobre::exists() {
+  return g_instance != nullptr;
+}
 
 frmsobre::frmsobre()
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

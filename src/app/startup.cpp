@@ -14,8 +14,8 @@ int run(QApplication& app) {
   archive::setAvisoFalhaZip(
       [](const QString& message) { desktop::MsgBox(message, desktop::vbOKOnly); });
   frmsobre& splash = frmsobre::instance();
-  QObject::connect(&splash, &frmsobre::failed, &app, [&app] { app.exit(1); },
-                   Qt::QueuedConnection);
+  QObject::connect(
+      &splash, &frmsobre::failed, &app, [&app] { app.exit(1); }, Qt::QueuedConnection);
   splash.show();
   return app.exec();
 }

@@ -1,7 +1,8 @@
 #include "app/windows.h"
 
-#include <QApplication>
 #include <unistd.h>
+
+#include <QApplication>
 
 #include "app/frmbkp.h"
 #include "archive/frmprogresso.h"
@@ -32,7 +33,9 @@ MaintenanceOutcome runMaintenance(const QString& window) {
   return {out.completed, out.reason};
 }
 
-bool reminderVisible() { return visits::frmvisita::instance().isVisible(); }
+bool reminderVisible() {
+  return visits::frmvisita::instance().isVisible();
+}
 
 void showReminder() {
   visits::frmvisita& w = visits::frmvisita::instance();
@@ -42,7 +45,8 @@ void showReminder() {
 }
 
 void endProcess() {
-  if (frmbkp::exists() && frmbkp::instance().TrayIcon1) frmbkp::instance().TrayIcon1->setShowIcon(false);
+  if (frmbkp::exists() && frmbkp::instance().TrayIcon1)
+    frmbkp::instance().TrayIcon1->setShowIcon(false);
   QApplication::sync();
   ::_exit(0);
 }
