@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
@@ -65,6 +66,8 @@ frmbkp::frmbkp() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool) {
   setObjectName(QStringLiteral("frmbkp"));
   setWindowTitle(QStringLiteral("Arkivor - Backup"));
   setFixedSize(tw(9390), tw(6000));
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
   buildShell();
   buildEditor();
   buildSettings();
