@@ -1,7 +1,10 @@
 #include "maintenance/frmatualiza.h"
 
-#include "platform/core/runtime_error.h"
+#include <QLabel>
+
+#include "platform/core/runtime.h"
 #include "platform/database/database.h"
+#include "platform/desktop/controls.h"
 
 namespace ark::maintenance {
 
@@ -32,7 +35,35 @@ frmatualiza& frmatualiza::instance() {
 }
 
 void frmatualiza::runJob() {
-  throw RuntimeError(errors::kDatabase, notAvailableReason(QStringLiteral("VIGO")));
+  bdparam.Refresh();
+  dias_agenda = bdparam.recordset().field(QStringLiteral("dias_agenda"));
+  cpfsBloqueados.clear();
+  etapa1();
+  etapa2();
+  etapa3();
+  etapas4a12();
+  etapa13();
+  etapa14();
+  etapa15();
+  stampRun();
+}
+
+void frmatualiza::stampRun() {
+  // The row dias_agenda was read from; not refreshed again.
+  stamp(bdparam, {{QStringLiteral("data_atualizacao_idade"),
+                   rt::Format(rt::Date(), QStringLiteral("dd/mm/yyyy"))},
+                  {QStringLiteral("hora_atualizacao_idade"),
+                   rt::Format(rt::Time(), QStringLiteral("hh:mm:ss"))}});
+}
+
+void frmatualiza::setStatusColor(quint32 bgr) {
+  QPalette p = statusLabel->palette();
+  p.setColor(QPalette::WindowText, desktop::oleColor(bgr));
+  statusLabel->setPalette(p);
+}
+
+Value frmatualiza::diasDesde(const Value& d) {
+  return rt::Sub(rt::DateValue(rt::Date()), rt::DateValue(d));
 }
 
 }  // namespace ark::maintenance
