@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
@@ -18,6 +18,7 @@
 #include "platform/core/paths.h"
 #include "platform/core/runtime.h"
 #include "platform/core/runtime_error.h"
+#include "platform/desktop/controls.h"
 #include "platform/desktop/dpi.h"
 #include "platform/desktop/msgbox.h"
 #include "platform/desktop/pictures.h"
@@ -37,17 +38,6 @@ frmbkp* g_instance = nullptr;
 
 constexpr int kMajor = 2026, kMinor = 1, kRevision = 0;
 
-QLabel* centredLabel(QWidget* parent, const char* name, const QRect& geometry, int pointSize,
-                     bool bold = false) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QString::fromLatin1(name));
-  l->setGeometry(geometry);
-  l->setAlignment(Qt::AlignCenter);
-  QFont f(QStringLiteral("Tahoma"), pointSize);
-  f.setBold(bold);
-  l->setFont(f);
-  return l;
-}
 }  // namespace
 
 frmbkp& frmbkp::instance() {
@@ -80,9 +70,10 @@ frmbkp::~frmbkp() {
 
 void frmbkp::buildShell() {
   // Date and time in the title band, the version in the light bottom corner.
-  lbldt = centredLabel(this, "lbldt", QRect(380, 8, 120, 18), 9, true);
-  lblhr = centredLabel(this, "lblhr", QRect(500, 8, 110, 18), 9, true);
-  lblver = centredLabel(this, "lblver", QRect(tw(7600), tw(5640), tw(1650), tw(255)), 7);
+  lbldt = desktop::makeLabel(this, "lbldt", QRect(380, 8, 120, 18), 9, true, Qt::AlignCenter);
+  lblhr = desktop::makeLabel(this, "lblhr", QRect(500, 8, 110, 18), 9, true, Qt::AlignCenter);
+  lblver = desktop::makeLabel(this, "lblver", QRect(tw(7600), tw(5640), tw(1650), tw(255)), 7,
+                              false, Qt::AlignCenter);
   for (QLabel* l : {lbldt, lblhr}) l->setStyleSheet(QStringLiteral("color: white;"));
   lblver->setStyleSheet(QStringLiteral("color: #1f2d44;"));
 

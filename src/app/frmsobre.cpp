@@ -21,19 +21,6 @@ using desktop::tw;
 namespace {
 frmsobre* g_instance = nullptr;
 
-QLabel* label(QWidget* parent, const char* name, const QRect& r, int pt, bool bold,
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QString::fromLatin1(name));
-  l->setGeometry(r);
-  QFont f(QStringLiteral("Tahoma"), pt);
-  f.setBold(bold);
-  l->setFont(f);
-  l->setAlignment(align);
-  l->setTextFormat(Qt::PlainText);
-  l->setStyleSheet(QStringLiteral("color: #1b2a4a;"));
-  return l;
-}
 }  // namespace
 
 frmsobre& frmsobre::instance() {
@@ -54,14 +41,17 @@ frmsobre::frmsobre()
   // The splash reads the same file the main window opens.
   Tpc.setDatabaseName(schedule::scheduleDatabasePath(programFolder()));
 
-  lblnome = label(this, "lblnome", QRect(tw(600), tw(1900), tw(6300), tw(400)), 12, true);
-  lblsistema = label(this, "lblsistema", QRect(tw(600), tw(2350), tw(6300), tw(350)), 10, true);
-  label(this, "lblpccap", QRect(tw(600), tw(2750), tw(1500), tw(350)), 9, false)
+  lblnome =
+      desktop::makeLabel(this, "lblnome", QRect(tw(600), tw(1900), tw(6300), tw(400)), 12, true);
+  lblsistema =
+      desktop::makeLabel(this, "lblsistema", QRect(tw(600), tw(2350), tw(6300), tw(350)), 10, true);
+  desktop::makeLabel(this, "lblpccap", QRect(tw(600), tw(2750), tw(1500), tw(350)), 9, false)
       ->setText(QStringLiteral("Computador:"));
-  lblpc = label(this, "lblpc", QRect(tw(2100), tw(2750), tw(4800), tw(350)), 9, true);
-  lblstatus = label(this, "lblstatus", QRect(tw(300), tw(3600), tw(6915), tw(300)), 8, false,
-                    Qt::AlignCenter);
+  lblpc = desktop::makeLabel(this, "lblpc", QRect(tw(2100), tw(2750), tw(4800), tw(350)), 9, true);
+  lblstatus = desktop::makeLabel(this, "lblstatus", QRect(tw(300), tw(3600), tw(6915), tw(300)), 8,
+                                 false, Qt::AlignCenter);
   lblstatus->setText(QStringLiteral("00 usuário(s)"));
+  for (QLabel* l : findChildren<QLabel*>()) l->setStyleSheet(QStringLiteral("color: #1b2a4a;"));
   barra = new desktop::ProgressBar(this);
   barra->setObjectName(QStringLiteral("barra"));
   barra->setGeometry(tw(300), tw(4000), tw(6915), tw(300));

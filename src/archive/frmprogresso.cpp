@@ -23,17 +23,6 @@ namespace {
 frmprogresso* g_instance = nullptr;
 frmprogresso::Outcome g_outcome;
 
-QLabel* label(QWidget* parent, const char* name, const QRect& r, int pt, bool bold,
-              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(QString::fromLatin1(name));
-  l->setGeometry(r);
-  QFont f(QStringLiteral("Tahoma"), pt);
-  f.setBold(bold);
-  l->setFont(f);
-  l->setAlignment(align);
-  return l;
-}
 }  // namespace
 
 frmprogresso& frmprogresso::instance() {
@@ -44,9 +33,13 @@ frmprogresso& frmprogresso::instance() {
   return *g_instance;
 }
 
-bool frmprogresso::exists() { return g_instance != nullptr; }
+bool frmprogresso::exists() {
+  return g_instance != nullptr;
+}
 
-frmprogresso::Outcome frmprogresso::lastOutcome() { return g_outcome; }
+frmprogresso::Outcome frmprogresso::lastOutcome() {
+  return g_outcome;
+}
 
 frmprogresso::frmprogresso()
     : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -56,19 +49,23 @@ frmprogresso::frmprogresso()
   setFixedSize(tw(9045), tw(5415));
   setModal(true);
 
-  lbldt = label(this, "lbldt", QRect(tw(5900), tw(200), tw(2900), tw(300)), 9, true,
-                Qt::AlignRight | Qt::AlignVCenter);
-  lblhr = label(this, "lblhr", QRect(tw(5900), tw(500), tw(2900), tw(300)), 9, true,
-                Qt::AlignRight | Qt::AlignVCenter);
+  lbldt = desktop::makeLabel(this, "lbldt", QRect(tw(5900), tw(200), tw(2900), tw(300)), 9, true,
+                             Qt::AlignRight | Qt::AlignVCenter);
+  lblhr = desktop::makeLabel(this, "lblhr", QRect(tw(5900), tw(500), tw(2900), tw(300)), 9, true,
+                             Qt::AlignRight | Qt::AlignVCenter);
   lblhr->setText(QStringLiteral("00:00:00"));
-  label(this, "lblorigemcap", QRect(tw(300), tw(1300), tw(1300), tw(300)), 9, true)
+  desktop::makeLabel(this, "lblorigemcap", QRect(tw(300), tw(1300), tw(1300), tw(300)), 9, true)
       ->setText(QStringLiteral("Origem:"));
-  lblorigem = label(this, "lblorigem", QRect(tw(1600), tw(1300), tw(7200), tw(300)), 9, false);
-  label(this, "lbldestinocap", QRect(tw(300), tw(1700), tw(1300), tw(300)), 9, true)
+  lblorigem =
+      desktop::makeLabel(this, "lblorigem", QRect(tw(1600), tw(1300), tw(7200), tw(300)), 9, false);
+  desktop::makeLabel(this, "lbldestinocap", QRect(tw(300), tw(1700), tw(1300), tw(300)), 9, true)
       ->setText(QStringLiteral("Destino:"));
-  lbldestino = label(this, "lbldestino", QRect(tw(1600), tw(1700), tw(7200), tw(300)), 9, false);
-  lblstatus = label(this, "lblstatus", QRect(tw(300), tw(2500), tw(8450), tw(300)), 8, false);
-  lblarq = label(this, "lblarq", QRect(tw(300), tw(3300), tw(8450), tw(300)), 8, false);
+  lbldestino = desktop::makeLabel(this, "lbldestino", QRect(tw(1600), tw(1700), tw(7200), tw(300)),
+                                  9, false);
+  lblstatus =
+      desktop::makeLabel(this, "lblstatus", QRect(tw(300), tw(2500), tw(8450), tw(300)), 8, false);
+  lblarq =
+      desktop::makeLabel(this, "lblarq", QRect(tw(300), tw(3300), tw(8450), tw(300)), 8, false);
   for (QLabel* l : {lbldt, lblhr, lblorigem, lbldestino, lblstatus, lblarq})
     l->setTextFormat(Qt::PlainText);
 
@@ -92,7 +89,9 @@ frmprogresso::~frmprogresso() {
   if (g_instance == this) g_instance = nullptr;
 }
 
-void frmprogresso::Form_Load() { InicializaZip(this, txtZip); }
+void frmprogresso::Form_Load() {
+  InicializaZip(this, txtZip);
+}
 
 void frmprogresso::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
@@ -130,7 +129,9 @@ void frmprogresso::txtZip_Change() {
   lblarq->setText(CampoArquivo(txtZip->text()));
 }
 
-void frmprogresso::Timer1_Timer() { lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss"))); }
+void frmprogresso::Timer1_Timer() {
+  lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss")));
+}
 
 void frmprogresso::unload() {
   if (g_instance == this) g_instance = nullptr;

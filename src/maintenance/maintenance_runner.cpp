@@ -50,11 +50,6 @@ void setForeColor(QLabel* l, quint32 bgr) {
 constexpr quint32 kDarkGrey = 0x00404040;
 }  // namespace
 
-QString notAvailableReason(const QString& systemCode) {
-  return QStringLiteral("Atualização do sistema %1 ainda não disponível nesta versão.")
-      .arg(systemCode);
-}
-
 MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
       layout_(std::move(layout)) {

@@ -45,8 +45,6 @@ struct RunnerLayout {
   quint32 fillColor = 0;     // the bar's fill, 0x00BBGGRR
 };
 
-// Why a system's job did not run: its steps are not in this version.
-QString notAvailableReason(const QString& systemCode);
 
 class MaintenanceRunner : public QDialog {
   Q_OBJECT

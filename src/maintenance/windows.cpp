@@ -1,4 +1,6 @@
 #include "maintenance/frm_atualiza.h"
+#include "maintenance/frmatualiza.h"
+#include "maintenance/frmatualizacao.h"
 #include "maintenance/maintenance.h"
 #include "maintenance/maintenance_runner.h"
 
@@ -14,12 +16,8 @@ JobOutcome showModal() {
 
 JobOutcome showMaintenanceWindow(const QString& window) {
   if (window == QLatin1String("frm_atualiza")) return showModal<frm_atualiza>();
-  // The NEGOX and VIGO steps are not in this version: their windows are not shown and
-  // their databases are left alone.
-  if (window == QLatin1String("frmatualizacao"))
-    return {false, notAvailableReason(QStringLiteral("NEGOX"))};
-  if (window == QLatin1String("frmatualiza"))
-    return {false, notAvailableReason(QStringLiteral("VIGO"))};
+  if (window == QLatin1String("frmatualizacao")) return showModal<frmatualizacao>();
+  if (window == QLatin1String("frmatualiza")) return showModal<frmatualiza>();
   return {false, QStringLiteral("Janela de atualização desconhecida: %1").arg(window)};
 }
 

@@ -221,21 +221,25 @@ TEST(MaintenanceRunner, TheThreeWindowsAndTheirDataSources) {
   BaseSistema.clear();
 }
 
-TEST(MaintenanceRunner, NegoxAndVigoJobsAreReportedAsNotAvailableWithoutOpeningTheirFiles) {
+TEST(MaintenanceRunner, EachSystemsWindowRunsItsOwnJob) {
+  // A database with only the parameters table: each job runs in its own window, stops at
+  // its first missing table and unloads; no stamp is written.
   const struct {
-    QString window, code, file;
-  } cases[] = {{"frmatualizacao", "NEGOX", "negox.mdb"}, {"frmatualiza", "VIGO", "ocupax.mdb"}};
+    QString window, file;
+  } cases[] = {{"frm_atualiza", "praxel.mdb"},
+               {"frmatualizacao", "negox.mdb"},
+               {"frmatualiza", "ocupax.mdb"}};
   for (const auto& c : cases) {
-    BusinessDb db(c.file, QStringLiteral("CREATE TABLE parametros (data DATETIME);"));
+    SCOPED_TRACE(c.window.toStdString());
+    BusinessDb db(c.file, QStringLiteral("CREATE TABLE parametros (dias_agenda LONG);"));
     const JobOutcome out = showMaintenanceWindow(c.window);
     EXPECT_FALSE(out.completed);
-    EXPECT_EQ(
-        out.reason,
-        QStringLiteral("Atualização do sistema %1 ainda não disponível nesta versão.").arg(c.code));
+    EXPECT_FALSE(out.reason.isEmpty());
     EXPECT_EQ(MaintenanceRunner::loaded(c.window), nullptr);
-    // An opened file would have its write-ahead log beside it.
-    EXPECT_FALSE(QFileInfo::exists(db.path() + QStringLiteral("-wal")));
   }
+  const JobOutcome unknown = showMaintenanceWindow(QStringLiteral("frmoutro"));
+  EXPECT_FALSE(unknown.completed);
+  EXPECT_EQ(unknown.reason, QStringLiteral("Janela de atualização desconhecida: frmoutro"));
 }
 
 }  // namespace

@@ -110,7 +110,9 @@ std::shared_ptr<Database> Database::open(const QString& path) {
   std::shared_ptr<Database> db(new Database(path, handle));
   sqlite3_extended_result_codes(handle, 1);
   sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+  // A larger page cache keeps the row walks of the maintenance jobs off the disk.
+  for (const char* pragma :
+       {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-32768"}) {
     char* err = nullptr;
     if (sqlite3_exec(handle, pragma, nullptr, nullptr, &err) != SQLITE_OK) {
       QString message = QString::fromUtf8(err ? err : sqlite3_errmsg(handle));

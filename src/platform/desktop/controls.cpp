@@ -142,3 +142,21 @@ void Shape::paintEvent(QPaintEvent*) {
 }
 
 }  // namespace ark::desktop
+
+namespace ark::desktop {
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, qreal pointSize,
+                  bool bold, Qt::Alignment align) {
+  auto* l = new QLabel(parent);
+  l->setObjectName(QString::fromLatin1(name));
+  l->setGeometry(geometry);
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPointSizeF(pointSize);
+  f.setBold(bold);
+  l->setFont(f);
+  l->setAlignment(align);
+  l->setTextFormat(Qt::PlainText);
+  return l;
+}
+
+}  // namespace ark::desktop

@@ -16,6 +16,10 @@ QColor oleColor(quint32 bgr);
 quint32 toOleColor(const QColor& c);
 
 // A time box with the mask "##:##:##" and the prompt character "_".
+// A plain-text Tahoma label named after its control, placed at `geometry`.
+QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, qreal pointSize,
+                  bool bold = false, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+
 class MaskEdBox : public QLineEdit {
   Q_OBJECT
 
