@@ -112,7 +112,8 @@ std::shared_ptr<Database> Database::open(const QString& path) {
   sqlite3_busy_timeout(handle, kBusyTimeoutMs);
   // A larger page cache keeps the row walks of the maintenance jobs off the disk.
   for (const char* pragma :
-       {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-32768"}) {
+       {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-32768",
+        "PRAGMA wal_autocheckpoint=10000"}) {
     char* err = nullptr;
     if (sqlite3_exec(handle, pragma, nullptr, nullptr, &err) != SQLITE_OK) {
       QString message = QString::fromUtf8(err ? err : sqlite3_errmsg(handle));

@@ -64,7 +64,8 @@ void View::Refresh() {
     recordset();
     return;
   }
-  db_ = openFile(databaseName_, name_);
+  // The same file stays on its shared connection; a view re-pointed elsewhere opens anew.
+  if (!db_ || db_->path() != databaseName_) db_ = openFile(databaseName_, name_);
   rs_->open(db_, recordSource_);
 }
 
