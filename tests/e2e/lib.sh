@@ -54,6 +54,17 @@ make_program_folder() {
 start_salvix() {
   if [ -n "${1:-}" ]; then
     FAKETIME_DONT_RESET=1 faketime -f "$1" "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
+    SALVIX_PID=$!
+    E2E_PIDS+=($SALVIX_PID)
+    # faketime runs the program as its child: the windows carry the child's pid.
+    local child=""
+    for _ in $(seq 1 50); do
+      child=$(pgrep -P "$SALVIX_PID" | head -n1)
+      [ -n "$child" ] && break
+      sleep 0.1
+    done
+    [ -n "$child" ] && SALVIX_PID=$child && E2E_PIDS+=($child)
+    return 0
   else
     "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
   fi
