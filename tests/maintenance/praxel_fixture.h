@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "maintenance/maintenance.h"
+#include "support/sqlite_file.h"
 #include "support/tempdir.h"
 
 namespace ark::maintenance::test {
@@ -35,41 +36,11 @@ class BusinessDb {
   const QString& path() const { return path_; }
 
   void run(const QString& sql, bool create = false) const {
-    sqlite3* h = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    if (sqlite3_open_v2(path_.toUtf8().constData(), &h, flags, nullptr) != SQLITE_OK)
-      throw std::runtime_error("cannot open the test database");
-    sqlite3_busy_timeout(h, 5000);
-    char* err = nullptr;
-    const int rc = sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err);
-    const std::string msg = err ? err : "";
-    sqlite3_free(err);
-    sqlite3_close(h);
-    if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + msg);
+    ark::test::sqliteExec(path_, sql, create);
   }
 
   // Every row of a query, its columns joined by "|", NULL as "NULL".
-  QStringList rows(const QString& sql) const {
-    sqlite3* h = nullptr;
-    sqlite3_open_v2(path_.toUtf8().constData(), &h, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    QStringList out;
-    if (sqlite3_prepare_v2(h, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
-      sqlite3_close(h);
-      throw std::runtime_error("test query failed: " + sql.toStdString());
-    }
-    while (sqlite3_step(st) == SQLITE_ROW) {
-      QStringList cols;
-      for (int c = 0; c < sqlite3_column_count(st); ++c) {
-        const unsigned char* t = sqlite3_column_text(st, c);
-        cols << (t ? QString::fromUtf8(reinterpret_cast<const char*>(t)) : QStringLiteral("NULL"));
-      }
-      out << cols.join(QLatin1Char('|'));
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return out;
-  }
+  QStringList rows(const QString& sql) const { return ark::test::sqliteRows(path_, sql); }
   QString value(const QString& sql) const {
     const QStringList r = rows(sql);
     return r.isEmpty() ? QString() : r.first();

@@ -1,44 +1,16 @@
 #include "support/schedule_fixture.h"
 
-#include <sqlite3.h>
-
-#include <stdexcept>
+#include "support/sqlite_file.h"
 
 namespace ark::test {
 namespace {
-sqlite3* openFile(const QString& path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.toUtf8().constData(), &db,
-                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-    throw std::runtime_error("cannot open test database");
-  sqlite3_busy_timeout(db, 5000);
-  return db;
-}
 QString lit(const QString& s) { return "'" + QString(s).replace("'", "''") + "'"; }
 }  // namespace
 
-void execSql(const QString& path, const QString& sql) {
-  sqlite3* db = openFile(path);
-  char* err = nullptr;
-  const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
-  const std::string msg = err ? err : "";
-  sqlite3_free(err);
-  sqlite3_close(db);
-  if (rc != SQLITE_OK) throw std::runtime_error("test SQL failed: " + msg);
-}
+void execSql(const QString& path, const QString& sql) { sqliteExec(path, sql, true); }
 
 QString querySql(const QString& path, const QString& sql) {
-  sqlite3* db = openFile(path);
-  sqlite3_stmt* st = nullptr;
-  QString out;
-  if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK &&
-      sqlite3_step(st) == SQLITE_ROW) {
-    const unsigned char* t = sqlite3_column_text(st, 0);
-    if (t) out = QString::fromUtf8(reinterpret_cast<const char*>(t));
-  }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return out;
+  return sqliteValue(path, sql, QString());
 }
 
 void createScheduleDb(const QString& path, const QList<BackupRow>& rows,
