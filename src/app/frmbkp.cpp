@@ -3,14 +3,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/windows.h"
 #include "archive/operacao_backup.h"
@@ -59,6 +62,7 @@ frmbkp::frmbkp() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool) {
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
   buildShell();
+  connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &frmbkp::focusWindowChanged);
   buildEditor();
   buildSettings();
   setTabOrder();
@@ -159,12 +163,23 @@ void frmbkp::showEvent(QShowEvent* e) {
 void frmbkp::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
-    // The show has already run the activation of this showing.
-    if (activatedByShow_)
+    // The show has already run the activation of this showing, and the window's own
+    // message boxes and folder picker hand the activation back without a new one.
+    if (activatedByShow_ || returnFromBox_) {
       activatedByShow_ = false;
-    else
+      returnFromBox_ = false;
+    } else {
       Form_Activate();
+    }
   }
+}
+
+void frmbkp::focusWindowChanged(QWindow* now) {
+  if (!now || now == windowHandle()) return;
+  returnFromBox_ = false;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowHandle() == now)
+      returnFromBox_ = qobject_cast<QMessageBox*>(w) || qobject_cast<QFileDialog*>(w);
 }
 
 void frmbkp::paintEvent(QPaintEvent*) {
@@ -225,6 +240,7 @@ void frmbkp::Timer6_Timer() {
 }
 
 void frmbkp::TrayIcon1_DblClick() {
+  returnFromBox_ = false;
   setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();

@@ -14,6 +14,7 @@ class QLineEdit;
 class QMenu;
 class QAction;
 class QTimer;
+class QWindow;
 
 namespace ark::desktop {
 class TrayIcon;
@@ -122,6 +123,7 @@ class frmbkp : public QWidget {
   void bindSettings();   // frmbkp_settings.cpp
   void setTabOrder();    // frmbkp_editor.cpp
   void reportError(const QString& title, const QString& message);
+  void focusWindowChanged(QWindow* now);
   bool previewKey(QKeyEvent* e);                          // frmbkp_editor.cpp
   void saveSettings();                                    // frmbkp_settings.cpp
   void MaskEdBox1_Validate();                             // frmbkp_settings.cpp
@@ -129,6 +131,7 @@ class frmbkp : public QWidget {
 
   bool editing_ = false;
   bool activatedByShow_ = false;
+  bool returnFromBox_ = false;
   bool validatingTime_ = false;
   // Context of the application-wide focus watch: destroyed with the members, before the
   // window's own teardown moves the focus.
