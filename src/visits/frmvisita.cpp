@@ -454,7 +454,9 @@ void frmvisita::confirmSim() {
     return;
   }
   if (result != SupportMailResult::Sent) {
-    ask(ConfirmBox::NotConnected);
+    // The connection went between the check and the send: the reminder has moved already.
+    const BoxText box = sendFailedBox(QStringLiteral("Não há conexão com a Internet."));
+    desktop::MsgBox(box.text, box.style);
     return;
   }
   ask(ConfirmBox::SimDone);
