@@ -30,7 +30,14 @@ sleep 1
 # The menu is the active pop-up: its first entry is "&Configurações", then "&Sair".
 xdotool key Down Down Return
 wait_until 10 visible_window "Dovral Videzide® - Arkivor" || fail "no exit question"
-xdotool key Return   # Yes is the default button
-for _ in $(seq 1 50); do kill -0 "$SALVIX_PID" 2>/dev/null || break; sleep 0.2; done
+box=$(xdotool search --all --onlyvisible --pid "$SALVIX_PID" --name '^Dovral Videzide® - Arkivor$' | head -n1)
+# Without a window manager nothing hands the keyboard to a new box, and a key pressed before
+# it has the focus goes to the main window: focus the box and press again until it answers.
+for _ in 1 2 3 4 5; do
+  kill -0 "$SALVIX_PID" 2>/dev/null || break
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key Return   # Yes is the default button
+  for _ in $(seq 1 15); do kill -0 "$SALVIX_PID" 2>/dev/null || break; sleep 0.2; done
+done
 kill -0 "$SALVIX_PID" 2>/dev/null && fail "the process did not end"
 echo "tray e2e: ok"
