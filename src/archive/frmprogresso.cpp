@@ -6,11 +6,13 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QTimer>
+#include <exception>
 
 #include "archive/operacao_backup.h"
 #include "archive/run_parameters.h"
 #include "platform/core/paths.h"
 #include "platform/core/runtime.h"
+#include "platform/core/runtime_error.h"
 #include "platform/desktop/controls.h"
 #include "platform/desktop/dpi.h"
 #include "platform/desktop/pictures.h"
@@ -116,8 +118,19 @@ void frmprogresso::Form_Activate() {
   if (!BkpSobrepoe) caminho = CaminhoArquivo(BkpDestino, BkpArquivo, BkpSobrepoe);
   RetornoZip = 0;
   RetornoZipMotivo.clear();
-  CompactaPasta(caminho, joinPath(BkpOrigem, QStringLiteral("*.*")));
-  g_outcome = Outcome{RetornoZip == 0, caminho, RetornoZipMotivo};
+  g_outcome = Outcome{false, caminho, {}};
+  // An error raised while the library works (by a status line's handler) must still end
+  // the run here: left to the event loop, this window would never unload and later runs
+  // would find it stuck, reporting the outcome of an older run.
+  try {
+    CompactaPasta(caminho, joinPath(BkpOrigem, QStringLiteral("*.*")));
+    g_outcome = Outcome{RetornoZip == 0, caminho, RetornoZipMotivo};
+  } catch (const RuntimeError& e) {
+    g_outcome.reason = e.message();
+  } catch (const std::exception& e) {
+    g_outcome.reason = QString::fromUtf8(e.what());
+  } catch (...) {
+  }
   if (!g_outcome.written && g_outcome.reason.isEmpty())
     g_outcome.reason = QStringLiteral("O arquivo de backup não foi gravado: %1").arg(caminho);
   unload();

@@ -313,5 +313,28 @@ TEST_F(CompactaPastaTest, StatusLinesReachTheStatusWindow) {
   EXPECT_FALSE(lines.isEmpty());
 }
 
+TEST_F(CompactaPastaTest, FileNamesDoNotShiftTheStatusFields) {
+  const QString origem = tmp.mkdir("origem");
+  const std::map<QString, QByteArray> files = {
+      {"nota|fiscal|1.txt", randomBytes(100000)},
+      {"relatório %5 %7.txt", randomBytes(100000)},
+  };
+  for (const auto& [name, data] : files) writeFile(origem + "/" + name, data);
+
+  QStringList shown;
+  onLine = [&](const QString& line) {
+    const qint16 percent = CampoPercentual(line);  // raises on a number beyond 16 bits
+    EXPECT_TRUE(percent >= 0 && percent <= 100) << line.toStdString();
+    shown << CampoArquivo(line);
+  };
+  const QString arquivo = tmp.file("copia.zip");
+  CompactaPasta(arquivo, origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_EQ(readArchive(arquivo), files);
+  EXPECT_TRUE(shown.contains(QString::fromUtf8("nota\u00a6fiscal\u00a61.txt")));
+  EXPECT_TRUE(shown.contains(QString::fromUtf8("relatório %5 %7.txt")));
+  EXPECT_EQ(CampoPercentual(lines.last()), 100);
+}
+
 }  // namespace
 }  // namespace ark::archive

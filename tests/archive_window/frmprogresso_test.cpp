@@ -1,18 +1,19 @@
 // The archive window runs one archive from the run parameters, follows the library's
 // status lines on its bar and labels, and tells its caller how the run went.
-#include <gtest/gtest.h>
+#include "archive/frmprogresso.h"
 
-#include <algorithm>
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
-#include <QPointer>
 #include <QLabel>
+#include <QPointer>
+#include <algorithm>
 
-#include "archive/frmprogresso.h"
 #include "archive/run_parameters.h"
 #include "platform/core/clock.h"
+#include "platform/core/runtime_error.h"
 #include "platform/desktop/controls.h"
 #include "support/tempdir.h"
 
@@ -94,6 +95,23 @@ TEST_F(ArchiveWindow, AFailedRunIsReportedWithItsReason) {
   EXPECT_FALSE(out.written);
   EXPECT_FALSE(out.reason.isEmpty());
   EXPECT_FALSE(QFile::exists(dest + "/diario.zip"));
+}
+
+TEST_F(ArchiveWindow, AnErrorRaisedDuringTheRunFailsItAndLeavesTheWindowFreeForTheNext) {
+  archive::BkpSobrepoe = true;
+  frmprogresso& w = frmprogresso::instance();
+  QObject::connect(w.txtZip, &QLineEdit::textChanged, [] { throw RuntimeError(6, "Estouro"); });
+  w.exec();
+  frmprogresso::Outcome out = frmprogresso::lastOutcome();
+  EXPECT_FALSE(out.written);
+  EXPECT_EQ(out.reason, "Estouro");
+  EXPECT_FALSE(frmprogresso::exists());
+  EXPECT_FALSE(QFile::exists(dest + "/diario.zip"));
+
+  frmprogresso::instance().exec();
+  out = frmprogresso::lastOutcome();
+  EXPECT_TRUE(out.written) << out.reason.toStdString();
+  EXPECT_TRUE(QFile::exists(dest + "/diario.zip"));
 }
 
 }  // namespace

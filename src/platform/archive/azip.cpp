@@ -119,14 +119,19 @@ struct Run {
         fileRead     ? 100
         : e.size > 0 ? static_cast<int>(std::min<qint64>(fileDone, e.size) * 100 / e.size)
                      : 0;
-    const QString text = QStringLiteral("ZIP|%1|%2|%3|%4|%5|%6|%7")
-                             .arg(action)
-                             .arg(index + 1)
-                             .arg(e.name)
-                             .arg(e.size)
-                             .arg(filePercent)
-                             .arg(overallPercent(finished))
-                             .arg(unitsDone);
+    // A "|" in a file name (allowed here, not on Windows) would shift the fields after it;
+    // joined, not arg()-chained, so a "%5" in a name is not taken for a field either.
+    QString shownName = e.name;
+    shownName.replace(QLatin1Char('|'), QChar(0x00A6));
+    const QString text = QStringList{QStringLiteral("ZIP"),
+                                     action,
+                                     QString::number(index + 1),
+                                     shownName,
+                                     QString::number(e.size),
+                                     QString::number(filePercent),
+                                     QString::number(overallPercent(finished)),
+                                     QString::number(unitsDone)}
+                             .join(QLatin1Char('|'));
     status->setProperty("text", text);
   }
 };

@@ -7,6 +7,7 @@
 //
 // Status line fields, separated by "|":
 //   1 "ZIP"  2 action ("Compactando", "Concluído")  3 file number (from 1)  4 file name
+//   (a "|" in it shown as "¦")
 //   5 file size in bytes  6 file percent  7 overall percent (0 to 100)  8 bytes read so far
 // A line is written when a file is opened, every few megabytes while it is read and when it
 // has been read; the last line (overall 100) only once the archive is in place.
