@@ -121,10 +121,13 @@ void frmatualizacao::etapa7() {
       if (!rt::IsDate(dtcad)) return;
       const QString code = bareNumber(codigo, QStringLiteral("cliente.codigo"));
       const Value meses = rt::Div(rt::Sub(today, dateOf(dtcad)), Value(30));
-      const Value soma = reopen(Tcrecebida, QStringLiteral("Select sum(vrcorrigido) as soma from "
-                                                           "contas_recebidas where codcli = ") +
-                                                code)
-                             .field(QStringLiteral("soma"));
+      // The engine adds the amounts as binary reals; held as the amount they add up to,
+      // payments that net to nothing leave no residue to be rated on.
+      Value soma = reopen(Tcrecebida, QStringLiteral("Select sum(vrcorrigido) as soma from "
+                                                     "contas_recebidas where codcli = ") +
+                                          code)
+                       .field(QStringLiteral("soma"));
+      if (soma.kind() == Kind::Double) soma = Value::currency(soma.number());
       // A customer registered today is rated on the plain sum.
       const Value media = meses.number() != 0 ? rt::Div(soma, meses) : soma;
       const Value atraso =
@@ -172,9 +175,12 @@ void frmatualizacao::etapa8() {
     if (debito.isNull()) debito = Value(0);
     rs.Edit();
     rs.setField(QStringLiteral("debito"), debito);
+    // The debit as the amount field holds it: receivables that net to nothing leave no
+    // rounding residue of their sum to count as a debit.
+    const Value gravado = rs.field(QStringLiteral("debito"));
     const Value credito = rs.field(QStringLiteral("credito"));
-    rs.setField(QStringLiteral("saldo"), rt::Gt(debito, Value(0)) && rt::Gt(credito, Value(0))
-                                             ? rt::Sub(credito, rs.field(QStringLiteral("debito")))
+    rs.setField(QStringLiteral("saldo"), rt::Gt(gravado, Value(0)) && rt::Gt(credito, Value(0))
+                                             ? rt::Sub(credito, gravado)
                                              : Value(0));
     const Value dtultcompra = rs.field(kDtUltCompra);
     if (rt::IsDate(dtultcompra)) rs.setField(kDiasSemCompra, rt::Sub(today, dateOf(dtultcompra)));

@@ -111,6 +111,10 @@ TEST_F(NegoxJob, ActiveCustomersAreRatedByTheirMonthlyPaymentsAndDemotedByDelay)
       {"k sem", -300, {}, "9"},
       {"l sem data", 1, {recebida(0, "1000", 0)}, "9"},
       {"m nada", -300, {recebida(0, "0", 0)}, "9"},
+      {"n liquido",
+       -300,
+       {recebida(0, "0.1", 0), recebida(0, "0.2", 0), recebida(0, "-0.3", 0)},
+       "9"},  // nets to nothing
   };
   QString data = kParam + kConceitos;
   QStringList expected;
@@ -131,7 +135,7 @@ TEST_F(NegoxJob, ActiveCustomersAreRatedByTheirMonthlyPaymentsAndDemotedByDelay)
   const int first = int(records.indexOf("a lim"));
   ASSERT_GE(first, 0);
   EXPECT_EQ(records.value(first + 12), "m nada");  // in order of name
-  EXPECT_EQ(barAtStep.value("Etapa 08 de 09"), std::make_pair(13, 13));
+  EXPECT_EQ(barAtStep.value("Etapa 08 de 09"), std::make_pair(14, 14));
 
   // A Null bound makes its level fail: 100 is then level 2.
   make(kParam + Cliente{"1", "'a'", "ATIVO", "9", day(-300)}.sql() + recebida(1, "1000", 0) +
@@ -152,6 +156,8 @@ TEST_F(NegoxJob, DebitBalanceAndDaysSinceTheLastPurchase) {
       {"", "500", "0.0", "0.0"},
       {"100", "NULL", "100.0", "0.0"},
       {"300", "200", "300.0", "-100.0"},
+      // Amounts that net to nothing are no debit, whatever their sum's binary residue.
+      {"0.1,0.2,-0.3", "500", "0.0", "0.0"},
   };
   QString data = kParam;
   QStringList expected;
@@ -165,20 +171,20 @@ TEST_F(NegoxJob, DebitBalanceAndDaysSinceTheLastPurchase) {
     expected << k.codigo + "|" + c.debito + "|" + c.saldo;
   }
   // Days since the last purchase stay where step 9 finds no purchase day.
-  Cliente a{"6", "'dias'"};
+  Cliente a{"60", "'dias'"};
   a.ult = day(-10);
   a.prim = day(-100);
   a.prox = day(5);
-  Cliente b{"7", "'sem compra'"};
+  Cliente b{"70", "'sem compra'"};
   b.prox = day(5);
   data += a.sql() + b.sql();
   make(data);
   runCompleted();
-  expected << "6|0.0|0.0"
-           << "7|0.0|0.0";
+  expected << "60|0.0|0.0"
+           << "70|0.0|0.0";
   EXPECT_EQ(col("SELECT codigo, round(debito, 4), round(saldo, 4) FROM cliente ORDER BY codigo"),
             expected);
-  EXPECT_EQ(col("SELECT diassemcompra, dataproxcontato FROM cliente WHERE codigo >= 6"),
+  EXPECT_EQ(col("SELECT diassemcompra, dataproxcontato FROM cliente WHERE codigo >= 60"),
             QStringList({"10.0|" + stored(5), "77.0|" + stored(5)}));
 }
 
