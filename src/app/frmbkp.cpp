@@ -148,7 +148,7 @@ void frmbkp::Form_Activate() {
       bdbkp.setRecordSource(QStringLiteral("Select * from backup order by horabkp"));
       bdbkp.Refresh();
     } catch (const RuntimeError& e) {
-      desktop::MsgBox(e.message(), desktop::vbInformation);
+      desktop::MsgBox(e.message(), desktop::vbCritical);
     }
   }
   lblver->setText(QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision));

@@ -238,6 +238,8 @@ void frmbkp::btaltera_Click() {
     return;
   }
   txthora->setFocus();
+  // Showing the row leaves the caret past the last digit, where the mask takes no typing.
+  txthora->setCursorPosition(0);
 }
 
 void frmbkp::btok_Click() {
@@ -347,6 +349,12 @@ void frmbkp::keyPressEvent(QKeyEvent* e) {
 }
 
 bool frmbkp::eventFilter(QObject* watched, QEvent* e) {
+  // A wheel turned over the system list while passing by would change the installed system
+  // and its base folder: it only scrolls the list that has the focus.
+  if (e->type() == QEvent::Wheel && watched == cbosistema && !cbosistema->hasFocus()) {
+    e->ignore();
+    return true;
+  }
   if (e->type() == QEvent::KeyPress) {
     auto* w = qobject_cast<QWidget*>(watched);
     // Popups (the combo's list) keep their own keys.

@@ -70,6 +70,7 @@ void frmbkp::buildSettings() {
   QObject::disconnect(cbosistema->lineEdit(), &QLineEdit::editingFinished, cbosistema, nullptr);
   cbosistema->setEditText(QString());
   cbosistema->setGeometry(15, 316, 110, 22);
+  cbosistema->setFocusPolicy(Qt::StrongFocus);  // the wheel does not take the focus
 
   txtbase = new QLineEdit(this);
   txtbase->setObjectName(QStringLiteral("txtbase"));

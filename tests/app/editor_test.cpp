@@ -107,6 +107,26 @@ TEST_F(EditorTest, GravarChecksInOrder) {
   EXPECT_EQ(sql("select nomearquivo from backup where horabkp like '% 23:59:59'"), "   ");
 }
 
+TEST_F(EditorTest, TheTimeIsTypedStraightAwayAfterIncluirAndAlterar) {
+  open();
+  for (desktop::PictureButton* button : {w->btinclui, w->btaltera}) {
+    SCOPED_TRACE(button->objectName().toStdString());
+    chooseRow(1);  // 12:00:00
+    button->click();
+    ASSERT_EQ(focus(), w->txthora);
+    type("093000");
+    EXPECT_EQ(w->txthora->text(), "09:30:00");
+    if (button == w->btaltera) {
+      w->btok->click();
+      EXPECT_TRUE(box_.texts().isEmpty());
+      EXPECT_EQ(sql("select horabkp from backup where nomearquivo='almoco'"),
+                "1899-12-30 09:30:00");
+    } else {
+      w->btcancel->click();
+    }
+  }
+}
+
 TEST_F(EditorTest, TheStoredRowBecomesCurrentWhereverItFalls) {
   struct Case {
     int chosen;  // -1: Incluir, else Alterar on that row

@@ -1,5 +1,7 @@
 // The installation settings panel: the first pcs row, written as each edit is finished.
+#include <QApplication>
 #include <QLabel>
+#include <QWheelEvent>
 
 #include "editor_fixture.h"
 
@@ -63,6 +65,19 @@ TEST_F(SettingsTest, APickSetsTheDefaultFolderTypingTheCodeDoesNot) {
   EXPECT_EQ(pcs("sistema"), "NEGOX");
   EXPECT_EQ(pcs("base"), "/outra/");
   EXPECT_EQ(w->cbosistema->count(), 3);  // nothing added to the list
+}
+
+TEST_F(SettingsTest, AWheelPassingOverTheListChangesNothing) {
+  open();
+  w->txtbase->setFocus();
+  const QPointF at(10, 10);
+  QWheelEvent wheel(at, w->cbosistema->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(w->cbosistema, &wheel);
+  EXPECT_EQ(w->cbosistema->currentText(), "PRAXEL");
+  EXPECT_EQ(w->txtbase->text(), "/praxel/");
+  EXPECT_EQ(pcs("sistema"), "PRAXEL");
+  EXPECT_EQ(pcs("base"), "/praxel/");
 }
 
 TEST_F(SettingsTest, MaintenanceTimeIsStoredOnlyWhenEmptyOrValid) {
