@@ -48,6 +48,10 @@ void setForeColor(QLabel* l, quint32 bgr) {
 }
 
 constexpr quint32 kDarkGrey = 0x00404040;
+// The right column holds no more than "Etapa 15 de 15"; the line under the title gets the
+// rest of the band, since the fixed descriptions and the NEGOX status texts are long.
+constexpr int kRightColumn = 6540;
+constexpr int kUnderTitle = kRightColumn - 60 - 840;
 }  // namespace
 
 MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
@@ -75,20 +79,20 @@ MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
   lbltituloform = label(Frame6, QStringLiteral("lbltituloform"), 840, 30, 4800, 390, 14.25, true,
                         Qt::AlignLeft | Qt::AlignVCenter);
   lbltituloform->setText(QStringLiteral("Atualização..."));
-  Label1 = label(Frame6, QStringLiteral("Label1"), 5700, 45, 2475, 285, 9.75, true,
-                 Qt::AlignRight | Qt::AlignVCenter);
+  Label1 = label(Frame6, QStringLiteral("Label1"), kRightColumn, 45, 8175 - kRightColumn, 285, 9.75,
+                 true, Qt::AlignRight | Qt::AlignVCenter);
   Label1->setText(layout_.systemCode);
-  stepLabel = label(Frame6, layout_.stepLabel, 5700, 375, 2475, 285, 9.75, false,
-                    Qt::AlignRight | Qt::AlignVCenter);
+  stepLabel = label(Frame6, layout_.stepLabel, kRightColumn, 375, 8175 - kRightColumn, 285, 9.75,
+                    false, Qt::AlignRight | Qt::AlignVCenter);
   stepLabel->setText(kDesignStep);
 
   QLabel* underBand = nullptr;
   if (layout_.description.isEmpty()) {
-    statusLabel = label(Frame6, layout_.statusLabel, 840, 435, 4800, 255, 8.25, false,
+    statusLabel = label(Frame6, layout_.statusLabel, 840, 435, kUnderTitle, 255, 8.25, false,
                         Qt::AlignLeft | Qt::AlignVCenter);
   } else {
-    description = label(Frame6, QStringLiteral("lblLabels(6)"), 840, 435, 4800, 255, 8.25, false,
-                        Qt::AlignLeft | Qt::AlignVCenter);
+    description = label(Frame6, QStringLiteral("lblLabels(6)"), 840, 435, kUnderTitle, 255, 8.25,
+                        false, Qt::AlignLeft | Qt::AlignVCenter);
     description->setText(layout_.description);
     underBand = statusLabel = label(this, layout_.statusLabel, 120, 870, layout_.clientWidth - 240,
                                     285, 8.25, false, Qt::AlignCenter);
