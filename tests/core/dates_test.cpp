@@ -26,6 +26,29 @@ TEST(Serial, RoundTripAndRounding) {
   EXPECT_EQ(serialToTime(-0.25), QTime(18, 0));
 }
 
+TEST(Serial, ClockReadingDropsItsMilliseconds) {
+  // A wall-clock reading taken late in a second must not move into the next minute,
+  // hour or day: the scheduler compares "hh:mm" of such a reading with the row's time.
+  const QDate day(2026, 12, 7);
+  const struct {
+    QTime reading;
+    const char* pattern;
+    const char* expected;
+  } cases[] = {
+      {QTime(22, 0, 59, 700), "hh:mm", "22:00"},
+      {QTime(22, 59, 59, 600), "hh", "22"},
+      {QTime(23, 59, 59, 700), "dd/mm/yyyy", "07/12/2026"},
+      {QTime(9, 5, 3, 999), "hh:mm:ss", "09:05:03"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Format(Value::dateTime(QDateTime(day, c.reading)), QString::fromUtf8(c.pattern))
+                  .toStdString(),
+              c.expected)
+        << c.reading.toString(QStringLiteral("HH:mm:ss.zzz")).toStdString();
+  EXPECT_EQ(Hour(Value::dateTime(QDateTime(day, QTime(22, 59, 59, 600)))), 22);
+  EXPECT_EQ(CStr(Value::time(QTime(23, 59, 59, 900))), QStringLiteral("23:59:59"));
+}
+
 TEST(DateFunctions, PartsAndValues) {
   const Value v = Value::date(QDate(2027, 1, 25), QTime(10, 20, 30));
   EXPECT_EQ(Year(v), 2027);

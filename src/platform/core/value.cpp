@@ -17,6 +17,10 @@ qint64 serialSeconds(double serial) {
   return std::llround(serial * kSecondsPerDay);
 }
 
+QTime wholeSeconds(const QTime& t) {
+  return t.isValid() ? QTime(t.hour(), t.minute(), t.second()) : t;
+}
+
 qint64 floorDiv(qint64 a, qint64 b) {
   qint64 q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
@@ -47,12 +51,14 @@ Value Value::dateSerial(double serial) {
   return v;
 }
 
+// A date-time value counts whole seconds, as the runtime's clock does: the milliseconds
+// of a wall-clock reading are dropped, not rounded, so 22:00:59.7 is still 22:00.
 Value Value::date(const QDate& d, const QTime& t) {
-  return dateSerial(toSerial(d, t));
+  return dateSerial(toSerial(d, wholeSeconds(t)));
 }
 
 Value Value::time(const QTime& t) {
-  return dateSerial(t.isValid() ? t.msecsSinceStartOfDay() / 86400000.0 : 0.0);
+  return dateSerial(t.isValid() ? wholeSeconds(t).msecsSinceStartOfDay() / 86400000.0 : 0.0);
 }
 
 double Value::number() const {

@@ -35,9 +35,10 @@ class Value {
   static Value currency(double amount);
   static Value currencyScaled(qint64 tenThousandths);
   static Value dateSerial(double serial);
+  // From a date and time of day; milliseconds are dropped (whole seconds, as Now gives).
   static Value date(const QDate& d, const QTime& t = QTime(0, 0));
   static Value dateTime(const QDateTime& dt) { return date(dt.date(), dt.time()); }
-  static Value time(const QTime& t);  // on the zero day
+  static Value time(const QTime& t);  // on the zero day, milliseconds dropped
 
   Kind kind() const { return kind_; }
   bool isNull() const { return kind_ == Kind::Null; }
