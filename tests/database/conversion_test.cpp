@@ -56,6 +56,10 @@ TEST(ConversionOnWrite, StoresEachKindInItsFormAndReadsItBack) {
        Value::date(QDate(2027, 1, 25), QTime(8, 30, 15))},
       {"dt", Value::date(QDate(2026, 12, 7), QTime(22, 0)), "'2026-12-07 22:00:00'",
        Value::date(QDate(2026, 12, 7), QTime(22, 0))},
+      {"dt", Value("31/12/9999 23:59:59"), "'9999-12-31 23:59:59'",
+       Value::date(QDate(9999, 12, 31), QTime(23, 59, 59))},
+      {"dt", Value(46000.5), "'2025-12-09 12:00:00'",
+       Value::date(QDate(2025, 12, 9), QTime(12, 0))},
       {"yn", Value("Sim"), "1", Value(true)},
       {"yn", Value("Verdadeiro"), "1", Value(true)},
       {"yn", Value("True"), "1", Value(true)},
@@ -99,6 +103,10 @@ TEST(ConversionOnWrite, RefusesWhatDoesNotFitAndWritesNothing) {
       {"yn", Value("talvez"), errors::kTypeMismatch},
       {"texto", Value("dezesseis letras"), 3163},
       {"l", Value(3e10), errors::kOverflow},
+      // No canonical text exists past the year 9999 (a count of seconds, say).
+      {"dt", Value(1700000000), errors::kOverflow},
+      {"dt", Value(-1e10), errors::kOverflow},
+      {"dt", Value::dateSerial(2958466.0), errors::kOverflow},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.column) + " <- " + c.written.debugString().toStdString());
@@ -121,6 +129,48 @@ TEST(ConversionOnWrite, RefusesWhatDoesNotFitAndWritesNothing) {
     EXPECT_THROW(rs.Fields(QString::fromUtf8(c.column)) = c.written, RuntimeError);
     rs.CancelUpdate();
     EXPECT_EQ(f.query("select count(*) || '/' || id || '/' || d from t"), "1/1/7.0");
+  }
+}
+
+// Rows written by other programs may hold a value in another form than the one the views
+// write; each reads as its column's kind when it can, and as it is stored otherwise.
+TEST(ReadingForeignForms, GivesTheColumnsKindWhenTheStoredValueReadsAsOne) {
+  struct Case {
+    const char* column;
+    const char* stored;  // SQL literal
+    Value read;
+  } cases[] = {
+      {"dt", "'25/01/2027'", Value::date(QDate(2027, 1, 25))},
+      {"dt", "'25/01/2027 08:30'", Value::date(QDate(2027, 1, 25), QTime(8, 30))},
+      {"dt", "'2027-01-25'", Value::date(QDate(2027, 1, 25))},
+      {"dt", "'2027-01-25T10:00:00.000'", Value::date(QDate(2027, 1, 25), QTime(10, 0))},
+      {"dt", "46000.5", Value::date(QDate(2025, 12, 9), QTime(12, 0))},
+      {"dt", "1700000000", Value(qint64(1700000000))},  // far outside the date range
+      {"dt", "1e300", Value(1e300)},
+      {"dt", "'__/__/____'", Value("__/__/____")},
+      {"dt", "''", Value("")},
+      {"l", "'12,5'", Value(12.5)},
+      {"l", "'1.234'", Value(1.234)},  // a plain number literal, which SQLite keeps as a number
+      {"l", "'1.234,0'", Value(qint64(1234))},
+      {"l", "'abc'", Value("abc")},
+      {"l", "''", Value("")},
+      {"d", "'1.234,5'", Value(1234.5)},
+      {"c", "'R$ 1.234,56'", Value::currency(1234.56)},
+      {"c", "1e300", Value(1e300)},  // too large for an amount: the set still opens
+      {"yn", "'Sim'", Value(true)},
+      {"yn", "'True'", Value(true)},
+      {"yn", "'Não'", Value(false)},
+      {"yn", "-1", Value(true)},
+      {"yn", "'talvez'", Value("talvez")},
+      {"texto", "12", Value("12")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.column) + " holding " + c.stored);
+    test::DbFile f(QString::fromUtf8(kTable) +
+                   QStringLiteral("INSERT INTO t (id, %1) VALUES (1, %2);")
+                       .arg(QString::fromUtf8(c.column), QString::fromUtf8(c.stored)));
+    Recordset rs(Database::open(f.path()), QStringLiteral("t"), QStringLiteral("Tt"));
+    EXPECT_EQ(rs.field(QString::fromUtf8(c.column)), c.read);
   }
 }
 

@@ -225,6 +225,33 @@ TEST_F(RecordsetTest, DeleteRemovesTheRowAndMoveNextGoesOn) {
   EXPECT_EQ(all->RecordCount(), 0);
 }
 
+TEST(RecordsetNames, FieldsNeedingQuotesAreReadAndWritten) {
+  test::DbFile f(QStringLiteral(
+      "CREATE TABLE \"ação\" (\"1min\" DOUBLE, \"histórico\" VARCHAR(20), \"order\" LONG,"
+      " \"default\" DATETIME);"
+      "INSERT INTO \"ação\" VALUES (1, 'a', 2, NULL);"));
+  const char* fields[] = {"1min", "histórico", "order", "default"};
+  const Value written[] = {Value("3,5"), Value("b"), Value(7), Value("01/02/2026")};
+  for (const char* source : {"ação", "select * from ação order by histórico"}) {
+    SCOPED_TRACE(source);
+    f.exec("DELETE FROM \"ação\" WHERE rowid > 1; UPDATE \"ação\" SET \"histórico\" = 'a'");
+    Recordset rs(Database::open(f.path()), QString::fromUtf8(source), QStringLiteral("Tacao"));
+    ASSERT_TRUE(rs.updatable());
+    EXPECT_EQ(rs.field(QString::fromUtf8("Histórico")), Value("a"));
+    rs.Edit();
+    for (int i = 0; i < 4; ++i) rs.Fields(QString::fromUtf8(fields[i])) = written[i];
+    rs.Update();
+    rs.AddNew();
+    for (int i = 0; i < 4; ++i) rs.Fields(QString::fromUtf8(fields[i])) = written[i];
+    rs.Update();
+    EXPECT_EQ(f.query("select group_concat(\"1min\" || '/' || \"histórico\" || '/' || \"order\""
+                      " || '/' || \"default\", ' ') from \"ação\""),
+              "3.5/b/7/2026-02-01 00:00:00 3.5/b/7/2026-02-01 00:00:00");
+    rs.FindFirst(QStringLiteral("[1min] = 3.5 and \"order\" = 7"));
+    EXPECT_FALSE(rs.NoMatch());
+  }
+}
+
 TEST_F(RecordsetTest, ChangesNeedEditOrAddNew) {
   auto rs = open(QStringLiteral("produto"));
   try {

@@ -59,7 +59,8 @@ TEST(DateFunctions, ReadCanonicalAndDayFirstTextsAndGiveNullOtherwise) {
   test::DbFile f(
       QStringLiteral("CREATE TABLE d (id LONG, quando DATETIME, texto VARCHAR(20));"
                      "INSERT INTO d VALUES (1, '2026-12-07 22:05:00', '10/05/2024'),"
-                     " (2, NULL, NULL), (3, '1899-12-30 03:00:00', 'abc');"));
+                     " (2, NULL, NULL), (3, '1899-12-30 03:00:00', 'abc'),"
+                     " (4, 1700000000, '25/01/2027 08:15:00');"));
   Recordset rs(Database::open(f.path()),
                QStringLiteral("select id, hour(quando) as h, year(quando) as y, month(quando) as m,"
                               " day(quando) as dd, day(texto) as td, month(texto) as tm,"
@@ -74,6 +75,8 @@ TEST(DateFunctions, ReadCanonicalAndDayFirstTextsAndGiveNullOtherwise) {
        Value(qint64(10)), Value(qint64(5)), Value(qint64(2024)), Value(qint64(0))},
       {N, N, N, N, N, N, N, N},
       {Value(qint64(3)), Value(qint64(1899)), Value(qint64(12)), Value(qint64(30)), N, N, N, N},
+      // A number far outside the date range is no date.
+      {N, N, N, N, Value(qint64(25)), Value(qint64(1)), Value(qint64(2027)), Value(qint64(8))},
   };
   for (const Row& e : expected) {
     ASSERT_FALSE(rs.Eof());
@@ -106,6 +109,33 @@ TEST(Execute, RunsDialectStatementsAndNamesFileAndTableOnFailure) {
     EXPECT_TRUE(e.message().contains(QStringLiteral("nenhum"))) << e.what();
     EXPECT_TRUE(e.message().contains(f.path())) << e.what();
     EXPECT_TRUE(e.message().contains(QStringLiteral("agenda"))) << e.what();
+  }
+
+  // The engine would run the first statement alone and drop the rest without a word.
+  struct Refused {
+    const char* sql;
+    int error;
+  } refused[] = {
+      {"update agenda set nome = 'x'; Delete * from agenda", 3142},
+      {"   ", 3129},
+  };
+  for (const Refused& r : refused) {
+    try {
+      db->Execute(QString::fromUtf8(r.sql));
+      ADD_FAILURE() << "accepted: " << r.sql;
+    } catch (const RuntimeError& e) {
+      EXPECT_EQ(e.number(), r.error) << e.what();
+    }
+  }
+  EXPECT_EQ(f.query("select count(*) || '/' || count(nome) from agenda"), "2/1");
+  db->Execute(QStringLiteral("update agenda set nome = 'y' where nome is null;  "));
+  EXPECT_EQ(f.query("select count(*) from agenda where nome = 'y'"), "1");
+  try {
+    Recordset rs(db, QString(), QStringLiteral("Tagenda"));
+    FAIL() << "opened an empty record source";
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(e.number(), 3129) << e.what();
+    EXPECT_TRUE(e.message().contains(QStringLiteral("Tagenda"))) << e.what();
   }
 }
 

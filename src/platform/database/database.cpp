@@ -19,8 +19,11 @@ QHash<QString, std::weak_ptr<Database>>& openFiles() {
 std::optional<double> dateArgument(sqlite3_value* arg) {
   switch (sqlite3_value_type(arg)) {
     case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-      return sqlite3_value_double(arg);
+    case SQLITE_FLOAT: {
+      const double serial = sqlite3_value_double(arg);
+      if (!detail::isDateSerial(serial)) return std::nullopt;
+      return serial;
+    }
     case SQLITE_TEXT: {
       auto text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(arg));
       return detail::storedDateText(text, sqlite3_value_bytes(arg));
@@ -82,9 +85,21 @@ RuntimeError engineError(sqlite3* db, const QString& context) {
 
 sqlite3_stmt* prepare(sqlite3* db, const QString& sql, const QString& context) {
   sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare16_v2(db, sql.utf16(), -1, &st, nullptr) != SQLITE_OK) {
+  const void* tail = nullptr;
+  if (sqlite3_prepare16_v2(db, sql.utf16(), -1, &st, &tail) != SQLITE_OK) {
     sqlite3_finalize(st);
     throw engineError(db, context);
+  }
+  // The engine compiles the first statement only: a blank text would run nothing and a
+  // second statement would be dropped without a word.
+  if (!st) throw RuntimeError(3129, QStringLiteral("Instrução SQL vazia (%1)").arg(context));
+  const qsizetype used = static_cast<const ushort*>(tail) - sql.utf16();
+  for (qsizetype i = used; i < sql.size(); ++i) {
+    if (sql[i].isSpace() || sql[i] == QLatin1Char(';')) continue;
+    sqlite3_finalize(st);
+    throw RuntimeError(3142, QStringLiteral("Caracteres encontrados após o final da instrução SQL: "
+                                            "'%1' (%2)")
+                                 .arg(sql.mid(i).trimmed(), context));
   }
   return st;
 }
@@ -111,9 +126,8 @@ std::shared_ptr<Database> Database::open(const QString& path) {
   sqlite3_extended_result_codes(handle, 1);
   sqlite3_busy_timeout(handle, kBusyTimeoutMs);
   // A larger page cache keeps the row walks of the maintenance jobs off the disk.
-  for (const char* pragma :
-       {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-32768",
-        "PRAGMA wal_autocheckpoint=10000"}) {
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                             "PRAGMA cache_size=-32768", "PRAGMA wal_autocheckpoint=10000"}) {
     char* err = nullptr;
     if (sqlite3_exec(handle, pragma, nullptr, nullptr, &err) != SQLITE_OK) {
       QString message = QString::fromUtf8(err ? err : sqlite3_errmsg(handle));

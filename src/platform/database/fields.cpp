@@ -98,13 +98,21 @@ Value convertValue(const Value& v, FieldKind kind, int maxLength) {
       return Value::currency(*n);
     }
     case FieldKind::DateTime: {
-      if (v.isDate()) return v;
-      if (v.isText()) {
-        if (auto d = rt::parseDate(v.text())) return Value::dateSerial(*d);
+      double serial;
+      if (v.isDate()) {
+        serial = v.serial();
+      } else if (v.isText()) {
+        auto d = rt::parseDate(v.text());
+        if (!d) throw errors::typeMismatch();
+        serial = *d;
+      } else if (v.isNumber()) {
+        serial = v.number();
+      } else {
         throw errors::typeMismatch();
       }
-      if (v.isNumber()) return Value::dateSerial(v.number());
-      throw errors::typeMismatch();
+      // Outside the years 100 to 9999 there is no canonical text to store.
+      if (!isDateSerial(serial)) throw errors::overflow();
+      return v.isDate() ? v : Value::dateSerial(serial);
     }
     case FieldKind::YesNo: {
       if (v.isBoolean()) return v;
@@ -116,6 +124,7 @@ Value convertValue(const Value& v, FieldKind kind, int maxLength) {
       throw errors::typeMismatch();
     }
     case FieldKind::Unknown:
+      if (v.isDate() && !isDateSerial(v.serial())) throw errors::overflow();
       return v;
   }
   return v;
@@ -199,9 +208,20 @@ std::optional<double> storedDateText(const unsigned char* s, int n) {
       digits(14, 2, mi) && digits(17, 2, se)) {
     QDate date(y, mo, d);
     QTime time(h, mi, se);
-    if (date.isValid() && time.isValid()) return toSerial(date, time);
+    if (date.isValid() && time.isValid()) {
+      const double serial = toSerial(date, time);
+      if (isDateSerial(serial)) return serial;
+      return std::nullopt;
+    }
   }
-  return rt::parseDate(QString::fromUtf8(reinterpret_cast<const char*>(s), n));
+  auto serial = rt::parseDate(QString::fromUtf8(reinterpret_cast<const char*>(s), n));
+  if (serial && !isDateSerial(*serial)) return std::nullopt;
+  return serial;
+}
+
+bool isDateSerial(double serial) {
+  // 01/01/100 00:00:00 to 31/12/9999 23:59:59, the range of the date-time type.
+  return std::isfinite(serial) && serial >= -657434.0 && serial < 2958466.0;
 }
 
 namespace {
@@ -210,6 +230,39 @@ Value textOf(sqlite3_stmt* st, int col) {
   const void* p = sqlite3_column_text16(st, col);
   int bytes = sqlite3_column_bytes16(st, col);
   return Value(QString(reinterpret_cast<const QChar*>(p), bytes / 2));
+}
+
+// An amount as the column holds it; one too large for the currency type stays a number,
+// so that a single odd row cannot keep the whole set from opening.
+Value amountOf(double amount) {
+  try {
+    return Value::currency(amount);
+  } catch (const RuntimeError&) {
+    return Value(amount);
+  }
+}
+
+// A text that another program left in a column of another kind, read as the kind when it
+// reads as one under the pt-BR settings ("12,5", "R$ 10,50", "Sim"); none otherwise, and
+// the text is then given as it is stored.
+std::optional<Value> textAsKind(const QString& text, FieldKind kind) {
+  switch (kind) {
+    case FieldKind::Long:
+    case FieldKind::Double:
+    case FieldKind::Currency: {
+      auto n = rt::parseNumber(text);
+      if (!n) return std::nullopt;
+      if (kind == FieldKind::Currency) return amountOf(*n);
+      if (kind == FieldKind::Long && std::nearbyint(*n) == *n && std::fabs(*n) < 9.0e18)
+        return Value(static_cast<qint64>(*n));
+      return Value(*n);
+    }
+    case FieldKind::YesNo:
+      if (auto b = yesNoText(text)) return Value(*b);
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
 }
 }  // namespace
 
@@ -229,7 +282,7 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
       break;
     case FieldKind::Currency:
       if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-        return Value::currency(sqlite3_column_double(st, col));
+        return amountOf(sqlite3_column_double(st, col));
       break;
     case FieldKind::DateTime:
       if (type == SQLITE_TEXT) {
@@ -237,8 +290,11 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
         if (d) return Value::dateSerial(*d);
         return textOf(st, col);  // a text that is no date is shown as it is
       }
-      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-        return Value::dateSerial(sqlite3_column_double(st, col));
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        // A number far outside the date range (a count of seconds, say) is no date.
+        const double serial = sqlite3_column_double(st, col);
+        if (isDateSerial(serial)) return Value::dateSerial(serial);
+      }
       break;
     case FieldKind::YesNo:
       if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
@@ -246,6 +302,11 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
       break;
     case FieldKind::Unknown:
       break;
+  }
+  if (type == SQLITE_TEXT && kind != FieldKind::Text && kind != FieldKind::Unknown) {
+    Value text = textOf(st, col);
+    if (auto v = textAsKind(text.text(), kind)) return *v;
+    return text;
   }
   switch (type) {
     case SQLITE_INTEGER:
@@ -261,7 +322,10 @@ QString identifier(const QString& name) {
   static const QRegularExpression plain(
       QStringLiteral("^[A-Za-z_\\x{00C0}-\\x{FFFF}][\\w\\x{00C0}-\\x{FFFF}]*$"),
       QRegularExpression::UseUnicodePropertiesOption);
-  if (plain.match(name).hasMatch()) return name;
+  const QByteArray utf8 = name.toUtf8();
+  // A field named like a keyword ("order", "default") is written quoted, as any other name.
+  if (plain.match(name).hasMatch() && !sqlite3_keyword_check(utf8.constData(), utf8.size()))
+    return name;
   QString q = name;
   q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
   return QLatin1Char('"') + q + QLatin1Char('"');

@@ -35,11 +35,15 @@ Value convertNamed(const Value& v, FieldKind kind, int maxLength, Context&& cont
 // The length in a declared type such as "VARCHAR(15)"; 0 when none.
 int declaredLength(const QString& declaredType);
 
+// Whether a serial lies in the date-time range (the years 100 to 9999).
+bool isDateSerial(double serial);
+
 // "YYYY-MM-DD HH:MM:SS" of a date-time value.
 QString canonicalDateTime(const Value& date);
 
 // The date-time of a stored text: the canonical form, or any text the runtime reads as
-// a date or a time ("10/05/2024"); none for a text that is no date.
+// a date or a time ("10/05/2024"); none for a text that is no date or lies outside the
+// date-time range.
 std::optional<double> storedDateText(const unsigned char* utf8, int bytes);
 
 // Binds a value in its stored form (dates as canonical text, Yes/No as 1/0, currency as
@@ -47,7 +51,9 @@ std::optional<double> storedDateText(const unsigned char* utf8, int bytes);
 void bindValue(sqlite3_stmt* st, int index, const Value& v);
 
 // Reads column `col` of the current result row as a value of the given kind; Unknown
-// follows SQLite's storage class.
+// follows SQLite's storage class. A value another program stored in another form (a
+// "12,5" text in a number column, "Sim" in a Yes/No one) reads as the kind when it
+// converts, and as it is stored otherwise (a number outside the date range is no date).
 Value readColumn(sqlite3_stmt* st, int col, FieldKind kind);
 
 // The engine's last message on `db` as a run-time error naming `context`.
