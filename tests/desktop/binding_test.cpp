@@ -148,6 +148,14 @@ TEST(ComboBinding, ShowsAndReadsTheTextField) {
   EXPECT_EQ(b.read(), Value(""));
 }
 
+TEST(LabelBinding, ShowsAFolderNameAsItIsNamed) {
+  QLabel label;
+  const db::Binding b = labelBinding("origem", &label);
+  b.show(Value("/dados/<b>fotos</b> & cia"));
+  EXPECT_EQ(label.text(), "/dados/<b>fotos</b> & cia");
+  EXPECT_EQ(label.textFormat(), Qt::PlainText);  // not drawn as markup
+}
+
 TEST(MaskBinding, ReadsTheShownTextOrNull) {
   MaskEdBox box;
   const db::Binding b = maskBinding("hora", &box);

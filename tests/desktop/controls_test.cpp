@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -34,15 +35,54 @@ TEST(MaskEdBox, TextIsWhatTheBoxShows) {
   }
 }
 
-TEST(MaskEdBox, SetTextFillsAndTheEmptyMaskClears) {
-  MaskEdBox box;
-  box.setText(QStringLiteral("22:00:00"));
-  EXPECT_EQ(box.text(), QStringLiteral("22:00:00"));
-  box.setText(MaskEdBox::kEmpty);
-  EXPECT_EQ(box.text(), MaskEdBox::kEmpty);
-  box.setText(QStringLiteral("07:30:00"));
-  box.setText(QString());
-  EXPECT_EQ(box.text(), MaskEdBox::kEmpty);
+TEST(MaskEdBox, SetTextPutsEachDigitInItsPlaceAndTheCaretOnTheFirst) {
+  struct Case {
+    const char* given;
+    const char* shown;
+    const char* afterTyping1;  // the caret is on the first position, typing overwrites
+  } cases[] = {
+      {"22:00:00", "22:00:00", "12:00:00"}, {"22:0", "22:0_:__", "12:0_:__"},
+      {"22:_0:00", "22:_0:00", "12:_0:00"}, {"__:_5:__", "__:_5:__", "1_:_5:__"},
+      {"2_:00:00", "2_:00:00", "1_:00:00"}, {"__:__:__", "__:__:__", "1_:__:__"},
+      {"", "__:__:__", "1_:__:__"},
+  };
+  for (const Case& c : cases) {
+    MaskEdBox box;
+    box.setText(QStringLiteral("07:30:00"));
+    box.setText(QString::fromUtf8(c.given));
+    EXPECT_EQ(box.text(), QString::fromUtf8(c.shown)) << c.given;
+    EXPECT_FALSE(box.isModified()) << c.given;
+    type(&box, QStringLiteral("1"));
+    EXPECT_EQ(box.text(), QString::fromUtf8(c.afterTyping1)) << c.given;
+  }
+}
+
+TEST(MaskEdBox, FocusByTabOrByTheCodePutsTheCaretOnTheFirstDigit) {
+  struct Case {
+    Qt::FocusReason reason;
+    const char* afterTyping4;
+  } cases[] = {
+      {Qt::TabFocusReason, "42:00:00"},
+      {Qt::BacktabFocusReason, "42:00:00"},
+      {Qt::OtherFocusReason, "42:00:00"},         // setFocus()
+      {Qt::ActiveWindowFocusReason, "22:40:00"},  // back from a message box: caret kept
+  };
+  for (const Case& c : cases) {
+    QWidget window;
+    auto* other = new QLineEdit(&window);
+    auto* box = new MaskEdBox(&window);
+    box->move(0, 30);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    other->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), other);
+    box->setText(QStringLiteral("22:00:00"));
+    box->setCursorPosition(3);
+    box->setFocus(c.reason);
+    ASSERT_EQ(QApplication::focusWidget(), box) << c.reason;
+    type(box, QStringLiteral("4"));
+    EXPECT_EQ(box->text(), QString::fromUtf8(c.afterTyping4)) << c.reason;
+  }
 }
 
 TEST(ProgressBar, KeepsValueAndMaxAsSet) {

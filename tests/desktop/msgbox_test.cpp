@@ -1,4 +1,4 @@
-// Message boxes: the scripted double, and the real box's lines, icon and buttons.
+// Message boxes: the scripted double, and the real box's lines, icon, buttons and captions.
 #include "platform/desktop/msgbox.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +48,7 @@ struct Seen {
   QString text, title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
+  QString captions;  // in the order of the answers
   bool found = false;
 };
 
@@ -55,7 +56,14 @@ int runReal(const QString& text, int style, QMessageBox::StandardButton press, S
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons(), true};
+    QStringList captions;
+    for (QMessageBox::StandardButton b :
+         {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Abort, QMessageBox::Retry,
+          QMessageBox::Ignore, QMessageBox::Yes, QMessageBox::No})
+      if (box->button(b)) captions << box->button(b)->text();
+    seen = {box->text(), box->windowTitle(), box->icon(), box->standardButtons()};
+    seen.captions = captions.join(',');
+    seen.found = true;
     if (press == QMessageBox::NoButton)
       box->reject();  // Esc or the close button
     else
@@ -71,16 +79,23 @@ TEST(QtMsgBox, ShowsLinesIconAndButtonsAndReturnsTheAnswer) {
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
     int result;
+    const char* captions;
   } cases[] = {
-      {vbOKOnly + vbInformation, QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok, vbOK},
+      {vbOKOnly + vbInformation, QMessageBox::Ok, QMessageBox::Information, QMessageBox::Ok, vbOK,
+       "OK"},
       {vbYesNo + vbQuestion, QMessageBox::Yes, QMessageBox::Question,
-       QMessageBox::Yes | QMessageBox::No, vbYes},
+       QMessageBox::Yes | QMessageBox::No, vbYes, "&Sim,&Não"},
       {vbYesNo + vbExclamation, QMessageBox::No, QMessageBox::Warning,
-       QMessageBox::Yes | QMessageBox::No, vbNo},
+       QMessageBox::Yes | QMessageBox::No, vbNo, "&Sim,&Não"},
       {vbYesNo + vbQuestion, QMessageBox::NoButton, QMessageBox::Question,
-       QMessageBox::Yes | QMessageBox::No, vbNo},
-      {vbCritical, QMessageBox::NoButton, QMessageBox::Critical, QMessageBox::Ok, vbOK},
-      {vbOKOnly, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, vbOK},
+       QMessageBox::Yes | QMessageBox::No, vbNo, "&Sim,&Não"},
+      {vbCritical, QMessageBox::NoButton, QMessageBox::Critical, QMessageBox::Ok, vbOK, "OK"},
+      {vbOKOnly, QMessageBox::Ok, QMessageBox::NoIcon, QMessageBox::Ok, vbOK, "OK"},
+      {vbYesNoCancel, QMessageBox::NoButton, QMessageBox::NoIcon,
+       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, vbCancel, "Cancelar,&Sim,&Não"},
+      {vbAbortRetryIgnore, QMessageBox::Retry, QMessageBox::NoIcon,
+       QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, vbRetry,
+       "&Anular,&Repetir,&Ignorar"},
   };
   for (const Case& c : cases) {
     Seen seen;
@@ -92,6 +107,7 @@ TEST(QtMsgBox, ShowsLinesIconAndButtonsAndReturnsTheAnswer) {
     EXPECT_EQ(seen.icon, c.icon) << c.style;
     EXPECT_EQ(seen.buttons, c.buttons) << c.style;
     EXPECT_EQ(result, c.result) << c.style;
+    EXPECT_EQ(seen.captions, QString::fromUtf8(c.captions)) << c.style;
   }
 }
 

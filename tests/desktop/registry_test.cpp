@@ -97,12 +97,29 @@ TEST_F(AutostartTest, OtherKeysAndUnsafeNamesWriteNothing) {
   EXPECT_TRUE(QFile::exists(entryPath()));
 }
 
-TEST(Autostart, DefaultFolderIsEtcXdg) {
+TEST(Autostart, FolderIsTheFirstAbsoluteConfigFolderOrEtcXdg) {
   const QByteArray saved = qgetenv("XDG_CONFIG_DIRS");
   const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");
-  qunsetenv("XDG_CONFIG_DIRS");
-  EXPECT_EQ(autostartFolder(), QStringLiteral("/etc/xdg/autostart"));
-  if (had) qputenv("XDG_CONFIG_DIRS", saved);
+  // A relative entry is no folder of the machine: passed over.
+  struct Case {
+    const char* dirs;  // nullptr: not set
+    const char* folder;
+  } cases[] = {
+      {nullptr, "/etc/xdg/autostart"}, {"", "/etc/xdg/autostart"},
+      {"/a:/b", "/a/autostart"},       {":/b", "/b/autostart"},
+      {"rel/xdg:/b", "/b/autostart"},  {"rel", "/etc/xdg/autostart"},
+  };
+  for (const Case& c : cases) {
+    if (c.dirs)
+      qputenv("XDG_CONFIG_DIRS", c.dirs);
+    else
+      qunsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(autostartFolder(), QString::fromUtf8(c.folder)) << (c.dirs ? c.dirs : "(unset)");
+  }
+  if (had)
+    qputenv("XDG_CONFIG_DIRS", saved);
+  else
+    qunsetenv("XDG_CONFIG_DIRS");
 }
 
 }  // namespace

@@ -102,6 +102,8 @@ db::Binding comboBinding(const QString& field, QComboBox* combo) {
 }
 
 db::Binding labelBinding(const QString& field, QLabel* label) {
+  // A field's text is never markup: a folder named "<b>x" shows as it is named.
+  if (label) label->setTextFormat(Qt::PlainText);
   return makeBinding<QLabel, QString>(
       field, label, [](QLabel* l) { return l->text(); },
       [](QLabel* l, const Value& v) { l->setText(rt::Text(v)); }, textValue);

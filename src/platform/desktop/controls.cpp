@@ -1,9 +1,11 @@
 // The form controls.
 #include "platform/desktop/controls.h"
 
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSignalBlocker>
 
 namespace ark::desktop {
 
@@ -21,12 +23,57 @@ MaskEdBox::MaskEdBox(QWidget* parent) : QLineEdit(parent) {
   setInputMask(QStringLiteral("99:99:99;_"));
 }
 
+namespace {
+// "hh:mm:ss" with any of its digits left as the prompt.
+bool inMaskShape(const QString& t) {
+  if (t.size() != 8) return false;
+  for (int i = 0; i < 8; ++i) {
+    const QChar c = t.at(i);
+    const bool ok = (i == 2 || i == 5) ? c == QLatin1Char(':')
+                                       : (c == QLatin1Char('_') || (c >= '0' && c <= '9'));
+    if (!ok) return false;
+  }
+  return true;
+}
+}  // namespace
+
 void MaskEdBox::setText(const QString& t) {
   if (t.isEmpty() || t == kEmpty) {
     clear();
-    return;
+  } else {
+    QLineEdit::setText(t);
+    // The mask closes up a prompt followed by a digit ("22:_0" would become "22:0_"):
+    // put the digits back one by one at their places.
+    if (inMaskShape(t) && displayText() != t) {
+      {
+        const QSignalBlocker quiet(this);
+        clear();
+        for (int i = 0; i < t.size(); ++i) {
+          if (!t.at(i).isDigit()) continue;
+          setCursorPosition(i);
+          insert(QString(t.at(i)));
+        }
+      }
+      emit textChanged(QLineEdit::text());
+    }
   }
-  QLineEdit::setText(t);
+  setModified(false);  // the code's text, not the user's
+  // Left past the last digit, the caret would take no typing.
+  setCursorPosition(0);
+}
+
+void MaskEdBox::focusInEvent(QFocusEvent* e) {
+  QLineEdit::focusInEvent(e);
+  switch (e->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+    case Qt::OtherFocusReason:
+      setCursorPosition(0);
+      break;
+    default:  // a click places the caret itself; a window coming back keeps it
+      break;
+  }
 }
 
 // --- ProgressBar -------------------------------------------------------------------------

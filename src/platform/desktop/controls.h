@@ -15,11 +15,13 @@ namespace ark::desktop {
 QColor oleColor(quint32 bgr);
 quint32 toOleColor(const QColor& c);
 
-// A time box with the mask "##:##:##" and the prompt character "_".
 // A plain-text Tahoma label named after its control, placed at `geometry`.
 QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, qreal pointSize,
                   bool bold = false, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
 
+// A time box with the mask "##:##:##" and the prompt character "_". Typing overwrites the
+// position at the caret; the caret stands on the first digit after a new text and when the
+// box gets the focus by Tab or from the code.
 class MaskEdBox : public QLineEdit {
   Q_OBJECT
 
@@ -31,11 +33,15 @@ class MaskEdBox : public QLineEdit {
   // The text as shown, prompt characters and separators included: "__:__:__" when
   // empty, "22:__:__" while unfinished. (QLineEdit::text() would drop the prompts.)
   QString text() const { return displayText(); }
-  // Puts a text into the mask; "__:__:__" (or "") empties the box.
+  // Puts a text into the mask; "__:__:__" (or "") empties the box. A text in the shape of
+  // the mask keeps each digit at its place, prompts included ("22:_0:00").
   void setText(const QString& t);
 
   QString Mask() const { return QStringLiteral("##:##:##"); }
   QChar PromptChar() const { return QLatin1Char('_'); }
+
+ protected:
+  void focusInEvent(QFocusEvent* e) override;
 };
 
 // A progress bar that keeps Value and Max exactly as set, whatever they are; only the

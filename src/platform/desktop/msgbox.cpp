@@ -48,6 +48,26 @@ QMessageBox::StandardButton standardButton(int result) {
   }
 }
 
+// The captions a Portuguese system gives its boxes' buttons; Qt's own would be English.
+QString captionOf(int result) {
+  switch (result) {
+    case vbCancel:
+      return QStringLiteral("Cancelar");
+    case vbAbort:
+      return QStringLiteral("&Anular");
+    case vbRetry:
+      return QStringLiteral("&Repetir");
+    case vbIgnore:
+      return QStringLiteral("&Ignorar");
+    case vbYes:
+      return QStringLiteral("&Sim");
+    case vbNo:
+      return QStringLiteral("&Não");
+    default:
+      return QStringLiteral("OK");
+  }
+}
+
 QMessageBox::Icon iconOf(int style) {
   switch (style & 0x70) {
     case vbCritical:
@@ -74,7 +94,11 @@ class QtMsgBox : public MsgBoxHandler {
     box.setIcon(iconOf(style));
     const QVector<int> results = buttonsOf(style);
     QHash<QAbstractButton*, int> answerOf;
-    for (int r : results) answerOf.insert(box.addButton(standardButton(r)), r);
+    for (int r : results) {
+      QPushButton* b = box.addButton(standardButton(r));
+      b->setText(captionOf(r));
+      answerOf.insert(b, r);
+    }
     box.setDefaultButton(
         qobject_cast<QPushButton*>(box.button(standardButton(defaultAnswer(style)))));
     box.setEscapeButton(box.button(standardButton(closeAnswer(style))));

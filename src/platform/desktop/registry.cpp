@@ -63,8 +63,10 @@ QString entryValue(const QString& v) {
 QString autostartFolder() {
   const QStringList dirs = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_DIRS"))
                                .split(QLatin1Char(':'), Qt::SkipEmptyParts);
-  const QString base = dirs.isEmpty() ? QStringLiteral("/etc/xdg") : dirs.first();
-  return base + QStringLiteral("/autostart");
+  // A relative entry is no folder of the machine's configuration; it is passed over.
+  for (const QString& d : dirs)
+    if (QDir::isAbsolutePath(d)) return d + QStringLiteral("/autostart");
+  return QStringLiteral("/etc/xdg/autostart");
 }
 
 QString autostartEntry(const QString& name, const QString& program) {

@@ -1,7 +1,7 @@
 #pragma once
 // The registry writer of the autostart value. There is no registry here: the value the
 // program writes under the machine's Run key becomes the machine-wide XDG autostart entry
-// <first folder of XDG_CONFIG_DIRS, default /etc/xdg>/autostart/<value name>.desktop,
+// <first absolute folder of XDG_CONFIG_DIRS, default /etc/xdg>/autostart/<value name>.desktop,
 // whose Exec line starts the given program. XDG_CONFIG_DIRS is read at each call.
 #include <QString>
 
