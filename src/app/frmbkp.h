@@ -133,6 +133,7 @@ class frmbkp : public QWidget {
   bool activatedByShow_ = false;
   bool returnFromBox_ = false;
   bool validatingTime_ = false;
+  bool savingSettings_ = false;
   // Context of the application-wide focus watch: destroyed with the members, before the
   // window's own teardown moves the focus.
   QObject settingsWatch_;

@@ -29,6 +29,11 @@ namespace pictures = desktop::pictures;
 
 namespace {
 
+bool safeArchiveName(const QString& name) {
+  return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+         name != QLatin1String(".") && name != QLatin1String("..");
+}
+
 // Sends key strokes to the active window, as the shell object's Sendkeys does.
 void EnviaTeclas(const QString& keys, bool wait) {
   desktop::SendKeys(keys, wait);
@@ -257,6 +262,10 @@ void frmbkp::btok_Click() {
        QStringLiteral("Favor Informar um Nome Para o Arquivo do Backup"), txtarquivo},
       {[this] { return !rt::IsDate(Value(txthora->text())); },
        QStringLiteral("Favor Informar uma Hora Válida!"), txthora},
+      // The name becomes a file of the month folder: it must not lead out of it.
+      {[this] { return !safeArchiveName(txtarquivo->text()); },
+       QStringLiteral("Favor Informar um Nome de Arquivo Válido (sem \"/\" ou \"\\\")"),
+       txtarquivo},
   };
   for (const Check& c : checks) {
     if (c.fails()) {

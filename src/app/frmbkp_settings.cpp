@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 #include "app/frmbkp.h"
 #include "platform/core/runtime.h"
@@ -133,12 +134,17 @@ void frmbkp::cbosistema_Click() {
 }
 
 void frmbkp::saveSettings() {
+  // The box below takes the focus, which would finish the same edit again.
+  if (savingSettings_) return;
+  const QScopedValueRollback<bool> saving(savingSettings_, true);
   try {
     if (!hasCurrentRow(Tpc)) return;
     Tpc.saveBoundEdits();
   } catch (const RuntimeError& e) {
-    // The edit stays in its control; the next refresh of Tpc tries it again.
     desktop::MsgBox(e.message(), desktop::vbCritical);
+    // Told once: the panel shows what pcs holds again, so that the triggers' refreshes do
+    // not meet the same refusal on every tick.
+    Tpc.discardBoundEdits();
   }
 }
 

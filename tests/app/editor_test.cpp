@@ -67,6 +67,7 @@ TEST_F(EditorTest, GravarOnAnEmptyNewRowAsksOnlyForTheSource) {
 }
 
 TEST_F(EditorTest, GravarChecksInOrder) {
+  const QString kBadName = "Favor Informar um Nome de Arquivo Válido (sem \"/\" ou \"\\\")";
   struct Case {
     QString origem, destino, arquivo, hora;
     QString message;  // empty: stored
@@ -80,6 +81,11 @@ TEST_F(EditorTest, GravarChecksInOrder) {
       {"/o", "/d", "x", "240000", "Favor Informar uma Hora Válida!", "txthora"},
       {"/o", "/d", "x", "126000", "Favor Informar uma Hora Válida!", "txthora"},
       {"/o", "/d", "x", "", "Favor Informar uma Hora Válida!", "txthora"},
+      {"/o", "/d", "../../x", "10:00:00", kBadName, "txtarquivo"},
+      {"/o", "/d", "a\\b", "10:00:00", kBadName, "txtarquivo"},
+      {"/o", "/d", "..", "10:00:00", kBadName, "txtarquivo"},
+      {"/o", "/d", "a/b", "22", "Favor Informar uma Hora Válida!", "txthora"},  // the time first
+      {"/o", "/d", "...x", "101010", "", nullptr},
       {"/o", "/d", "   ", "235959", "", nullptr},  // blanks are a name
       {"/o", "/d", "x", "000000", "", nullptr},
   };

@@ -210,6 +210,8 @@ class View {
   void bind(Binding b);
   // Writes the edits of bound controls that are dirty (Edit, their fields, Update).
   void saveBoundEdits();
+  // Bound controls show the current row again, dropping edits not yet written.
+  void discardBoundEdits() { showBound(); }
   // Another listener of current-row changes (grids).
   void addCurrentChangedListener(std::function<void()> f);
 
