@@ -1,6 +1,8 @@
 // One SQLite connection per database file, shared by every view on it.
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include "platform/core/runtime.h"
 #include "platform/database/internal.h"
@@ -76,11 +78,78 @@ QString statementTable(const QString& sql) {
   auto m = re.match(sql);
   return m.hasMatch() ? m.captured(1) : QString();
 }
+
+// SQLite takes an empty file for a new database and writes one into it: whatever does not
+// begin with the engine's signature is refused before the engine sees it.
+void checkSignature(const QString& canonical, const QString& path) {
+  QFile file(canonical);
+  if (!file.open(QIODevice::ReadOnly))
+    throw errors::database(detail::engineMessage(SQLITE_CANTOPEN, {}), path);
+  static const QByteArray signature("SQLite format 3", 16);
+  if (file.read(signature.size()) != signature)
+    throw errors::database(detail::engineMessage(SQLITE_NOTADB, {}), path);
+}
+
+sqlite3* connect(const QByteArray& name, int flags, const QString& path) {
+  sqlite3* handle = nullptr;
+  const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
+  if (rc == SQLITE_OK) return handle;
+  QString message = detail::engineMessage(
+      handle ? sqlite3_extended_errcode(handle) : rc,
+      QString::fromUtf8(handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc)));
+  sqlite3_close(handle);
+  throw errors::database(message, path);
+}
+
+// Sets a connection up and reads the schema; SQLITE_OK, or the code of what failed with
+// its message on the handle.
+int setUp(sqlite3* handle) {
+  sqlite3_extended_result_codes(handle, 1);
+  sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+  // A larger page cache keeps the row walks of the maintenance jobs off the disk.
+  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                             "PRAGMA cache_size=-32768", "PRAGMA wal_autocheckpoint=10000"}) {
+    // Without write access the file keeps its journal mode: reading needs none, and a
+    // write fails later with its own error.
+    const int rc = sqlite3_exec(handle, pragma, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK && (rc & 0xff) != SQLITE_READONLY) return rc;
+  }
+  return sqlite3_exec(handle, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
 }  // namespace
 
 namespace detail {
+QString engineMessage(int code, const QString& message) {
+  switch (code & 0xff) {
+    case SQLITE_NOTADB:
+      return QStringLiteral("o arquivo não é um banco de dados");
+    case SQLITE_READONLY:
+      return QStringLiteral("o banco de dados está somente para leitura");
+    case SQLITE_BUSY:
+      return QStringLiteral("o banco de dados está em uso por outro programa");
+    case SQLITE_IOERR:
+      return QStringLiteral("erro de leitura ou gravação no disco");
+    case SQLITE_FULL:
+      return QStringLiteral("disco cheio");
+    case SQLITE_CANTOPEN:
+      return QStringLiteral("não foi possível abrir o arquivo do banco de dados");
+    case SQLITE_CORRUPT:
+      return QStringLiteral("o banco de dados está danificado");
+    default:
+      break;
+  }
+  // Plain SQL errors share one code; these two carry the name the user needs.
+  static const QRegularExpression missing(QStringLiteral("^no such (table|column): (.+)$"));
+  if (auto m = missing.match(message); m.hasMatch())
+    return (m.captured(1) == QLatin1String("table") ? QStringLiteral("tabela não encontrada: ")
+                                                    : QStringLiteral("campo não encontrado: ")) +
+           m.captured(2);
+  return message;
+}
+
 RuntimeError engineError(sqlite3* db, const QString& context) {
-  return errors::database(QString::fromUtf8(sqlite3_errmsg(db)), context);
+  return errors::database(
+      engineMessage(sqlite3_extended_errcode(db), QString::fromUtf8(sqlite3_errmsg(db))), context);
 }
 
 sqlite3_stmt* prepare(sqlite3* db, const QString& sql, const QString& context) {
@@ -112,29 +181,26 @@ std::shared_ptr<Database> Database::open(const QString& path) {
     throw RuntimeError(3024,
                        QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
   if (auto shared = openFiles().value(canonical).lock()) return shared;
+  checkSignature(canonical, path);
 
-  sqlite3* handle = nullptr;
   // Never SQLITE_OPEN_CREATE: the program only opens files that are there.
-  int rc = sqlite3_open_v2(canonical.toUtf8().constData(), &handle, SQLITE_OPEN_READWRITE, nullptr);
-  if (rc != SQLITE_OK) {
-    QString message =
-        handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString::fromUtf8(sqlite3_errstr(rc));
+  sqlite3* handle = connect(canonical.toUtf8(), SQLITE_OPEN_READWRITE, path);
+  int rc = setUp(handle);
+  if (rc == SQLITE_READONLY_DIRECTORY && !QFileInfo::exists(canonical + QStringLiteral("-wal")) &&
+      !QFileInfo::exists(canonical + QStringLiteral("-journal"))) {
+    // A WAL-mode file whose -wal/-shm files cannot be created beside it, and none is
+    // there: the file alone holds every row, and immutable reads it without them.
     sqlite3_close(handle);
-    throw errors::database(message, path);
+    const QByteArray uri = QUrl::fromLocalFile(canonical).toEncoded() + "?mode=ro&immutable=1";
+    handle = connect(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, path);
+    rc = setUp(handle);
+  }
+  if (rc != SQLITE_OK) {
+    RuntimeError error = detail::engineError(handle, path);
+    sqlite3_close(handle);
+    throw error;
   }
   std::shared_ptr<Database> db(new Database(path, handle));
-  sqlite3_extended_result_codes(handle, 1);
-  sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-  // A larger page cache keeps the row walks of the maintenance jobs off the disk.
-  for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
-                             "PRAGMA cache_size=-32768", "PRAGMA wal_autocheckpoint=10000"}) {
-    char* err = nullptr;
-    if (sqlite3_exec(handle, pragma, nullptr, nullptr, &err) != SQLITE_OK) {
-      QString message = QString::fromUtf8(err ? err : sqlite3_errmsg(handle));
-      sqlite3_free(err);
-      throw errors::database(message, path);
-    }
-  }
   registerFunctions(handle);
   openFiles().insert(canonical, db);
   return db;

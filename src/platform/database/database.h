@@ -44,7 +44,10 @@ QString quoted(const Value& v);  // Null joins as '' (the text form of Null is e
 class Database {
  public:
   // The shared database of a file; opened on first use. Raises when it cannot be opened.
-  // The program never creates a file: a missing file is an error.
+  // The program never creates a file: a missing file is an error, and a file that is no
+  // database (an empty one too) is refused as it is. A file the user cannot write (or
+  // whose folder they cannot write) opens in its own journal mode for reading; writes
+  // then fail.
   static std::shared_ptr<Database> open(const QString& path);
 
   const QString& path() const { return path_; }

@@ -56,7 +56,11 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v);
 // converts, and as it is stored otherwise (a number outside the date range is no date).
 Value readColumn(sqlite3_stmt* st, int col, FieldKind kind);
 
-// The engine's last message on `db` as a run-time error naming `context`.
+// The user's text for an engine failure: by its result code, or for a missing table or
+// column by the engine's message, keeping the name; any other message as it is.
+QString engineMessage(int code, const QString& message);
+
+// The engine's last failure on `db` as a run-time error naming `context`.
 RuntimeError engineError(sqlite3* db, const QString& context);
 
 // A statement prepared on `db`; raises with the engine's message.
