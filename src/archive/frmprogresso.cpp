@@ -113,6 +113,12 @@ void frmprogresso::Form_Activate() {
   lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss")));
   lblorigem->setText(BkpOrigem);
   lbldestino->setText(BkpDestino);
+  // A separator in the base name would put the archive outside the month folder.
+  if (const QString motivo = MotivoNomeArquivo(BkpArquivo); !motivo.isEmpty()) {
+    g_outcome = Outcome{false, {}, motivo};
+    unload();
+    return;
+  }
   QString caminho = CaminhoArquivo(BkpDestino, BkpArquivo, BkpSobrepoe);
   lblstatus->setText(caminho + QStringLiteral("     "));
   if (!BkpSobrepoe) caminho = CaminhoArquivo(BkpDestino, BkpArquivo, BkpSobrepoe);

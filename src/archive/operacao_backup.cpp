@@ -84,6 +84,17 @@ qint16 CampoPercentual(const QString& line) {
   return static_cast<qint16>(rt::CInt(Value(rt::Val(ExtraiCampo(line, QStringLiteral("|"), 7)))));
 }
 
+QString MotivoNomeArquivo(const QString& arquivo) {
+  if (arquivo.isEmpty()) return QStringLiteral("O nome do arquivo de backup não foi informado");
+  if (arquivo.contains(QLatin1Char('/')) || arquivo.contains(QLatin1Char('\\')))
+    return QStringLiteral("O nome do arquivo de backup não pode conter \"/\" nem \"\\\": %1")
+        .arg(arquivo);
+  if (arquivo == QLatin1String(".") || arquivo == QLatin1String(".."))
+    return QStringLiteral("O nome do arquivo de backup não pode ser \".\" nem \"..\": %1")
+        .arg(arquivo);
+  return {};
+}
+
 QString CaminhoArquivo(const QString& destino, const QString& arquivo, bool sobrepoe,
                        const Clock& relogio) {
   if (sobrepoe) return joinPath(destino, arquivo + QStringLiteral(".zip"));

@@ -36,6 +36,10 @@ QString ExtraiCampo(const QString& text, const QString& delim, int n);
 QString CampoArquivo(const QString& line);    // field 4: the file in hand
 qint16 CampoPercentual(const QString& line);  // field 7 as a number, rounded half to even
 
+// Why an archive base name cannot be used, empty when it can: it must name a file of the
+// destination folder itself, so no separator, and neither empty, "." nor "..".
+QString MotivoNomeArquivo(const QString& arquivo);
+
 // The archive path of a run: destino/arquivo.zip when sobrepoe, otherwise
 // destino/arquivo_DDMMYYYY_HHNN.zip, each date and time part read from the clock as it is
 // formatted.

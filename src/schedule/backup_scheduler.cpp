@@ -1,8 +1,12 @@
 #include "schedule/backup_scheduler.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <sys/stat.h>
 
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
+#include "platform/archive/system_reason.h"
 #include "platform/core/clock.h"
 #include "platform/core/paths.h"
 #include "platform/core/runtime.h"
@@ -34,11 +38,14 @@ QString ensureMonthFolder(const QString& path) {
     if (info.isDir()) return {};
     return QStringLiteral("Já existe um arquivo com o nome da pasta do mês: %1").arg(path);
   }
-  if (!QDir().mkdir(path)) {
+  if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+    const int err = errno;
+    if (err == EEXIST && QFileInfo(path).isDir()) return {};  // made meanwhile
     const QString parent = info.absolutePath();
-    if (!QFileInfo(parent).isDir())
+    if ((err == ENOENT || err == ENOTDIR) && !QFileInfo(parent).isDir())
       return QStringLiteral("Pasta de destino não encontrada: %1").arg(parent);
-    return QStringLiteral("Não foi possível criar a pasta do mês: %1").arg(path);
+    return zip::withSystemReason(
+        QStringLiteral("Não foi possível criar a pasta do mês: %1").arg(path), err);
   }
   return {};
 }
@@ -46,6 +53,9 @@ QString ensureMonthFolder(const QString& path) {
 void BackupScheduler::Timer1_Timer() {
   if (JobGuard::busy()) return;
   JobGuard guard;
+  failures_.clear();
+  failureShown_ = false;
+  failureHidden_ = false;
   try {
     Tbkp_.setRecordSource(hourQuery(clock().now().time().hour()));
     Tbkp_.Refresh();
@@ -57,19 +67,33 @@ void BackupScheduler::Timer1_Timer() {
     Tbkp_.Refresh();
   } catch (const RuntimeError& e) {
     hooks_.setHourglass(false);
-    hooks_.balloon(QString::fromUtf8(kBalloonFailed), e.message(), true);
+    failed(e.message());
   }
+  // Each balloon replaces the one before: a failure followed by later balloons of the
+  // same tick would go unseen, so all of them are shown once more at the end.
+  if (failureHidden_)
+    hooks_.balloon(QString::fromUtf8(kBalloonFailed), failures_.join(QLatin1Char('\n')), true);
+}
+
+void BackupScheduler::balloon(const QString& title, const QString& text, bool error) {
+  if (failureShown_) failureHidden_ = true;
+  failureShown_ = error;
+  hooks_.balloon(title, text, error);
+}
+
+void BackupScheduler::failed(const QString& text) {
+  failures_.append(text);
+  balloon(QString::fromUtf8(kBalloonFailed), text, true);
 }
 
 void BackupScheduler::runRow() {
   db::Recordset& rs = Tbkp_.recordset();
   const Value nome = rs.field(QStringLiteral("nomearquivo"));
-  const QString label = nome.isNull() ? rt::Format(rs.field(QStringLiteral("horabkp")),
-                                                   QStringLiteral("hh:mm"))
-                                      : rt::Text(nome);
+  const QString label =
+      nome.isNull() ? rt::Format(rs.field(QStringLiteral("horabkp")), QStringLiteral("hh:mm"))
+                    : rt::Text(nome);
   hooks_.setHourglass(true);
-  hooks_.balloon(QString::fromUtf8(kBalloonRunning), QString::fromUtf8(kBalloonRunningText),
-                 false);
+  balloon(QString::fromUtf8(kBalloonRunning), QString::fromUtf8(kBalloonRunningText), false);
   RunOutcome outcome;
   try {
     RunParameters p;
@@ -89,10 +113,9 @@ void BackupScheduler::runRow() {
     outcome.reason = e.message();
   }
   if (outcome.written) {
-    hooks_.balloon(QString::fromUtf8(kBalloonDone), QString(), false);
+    balloon(QString::fromUtf8(kBalloonDone), QString(), false);
   } else {
-    hooks_.balloon(QString::fromUtf8(kBalloonFailed), label + QStringLiteral(": ") + outcome.reason,
-                   true);
+    failed(label + QStringLiteral(": ") + outcome.reason);
   }
   hooks_.setHourglass(false);
 }

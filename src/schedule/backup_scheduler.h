@@ -2,6 +2,7 @@
 // The backup scheduler's walk (frmbkp.Timer1_Timer): the rows of the current hour whose
 // "hh:mm" is the clock's are run one after another, each compared with the clock again.
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "platform/core/value.h"
@@ -47,12 +48,19 @@ class BackupScheduler {
 
   BackupScheduler(db::View& tbkp, Hooks hooks) : Tbkp_(tbkp), hooks_(std::move(hooks)) {}
   // One tick. Never raises: a row that cannot be run is reported and the walk goes on.
+  // When a failure's balloon was replaced by a later one, a last "Falha no Backup!" lists
+  // every failure of the tick, one a line ("base name: reason").
   void Timer1_Timer();
 
  private:
   void runRow();
+  void balloon(const QString& title, const QString& text, bool error);
+  void failed(const QString& text);
   db::View& Tbkp_;
   Hooks hooks_;
+  QStringList failures_;        // of the tick in progress
+  bool failureShown_ = false;   // the latest balloon is a failure
+  bool failureHidden_ = false;  // a failure balloon was replaced by a later one
 };
 
 inline constexpr auto kBalloonRunning = "Efetuando Backup!";

@@ -1,8 +1,12 @@
 // Archive runs over real folders: the archive read back by libzip and by unzip, failing
 // runs that must leave the older archive as it was, and the status lines.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -17,11 +21,17 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <memory>
 
 #include "archive/operacao_backup.h"
 #include "platform/archive/azip.h"
 #include "platform/core/runtime_error.h"
 #include "support/tempdir.h"
+
+// Readable failures (in every file of this test binary, so that all print alike).
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
 
 namespace ark::archive {
 namespace {
@@ -70,6 +80,35 @@ QStringList entriesOf(const QString& folder) {
   return QDir(folder).entryList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+// A folder that refuses new entries while it lives: by its mode, or for root (whom modes
+// do not stop) by the immutable flag. `locked` is false when neither works here.
+struct LockedFolder {
+  explicit LockedFolder(const QString& path) : path(QFile::encodeName(path)) {
+    locked = geteuid() != 0 ? chmod(this->path, 0555) == 0 : immutable(true);
+  }
+  ~LockedFolder() {
+    if (!locked) return;
+    if (geteuid() != 0)
+      chmod(path, 0755);
+    else
+      immutable(false);
+  }
+  bool immutable(bool on) {
+    const int fd = open(path, O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+  }
+  QByteArray path;
+  bool locked = false;
+};
 
 // unzip's own test of the archive; returns its output, with the exit code checked.
 QString unzipTest(const QString& archive) {
@@ -243,6 +282,158 @@ TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
     EXPECT_EQ(readFile(destino + "/copia.zip"), older);
     EXPECT_EQ(entriesOf(destino), QStringList{"copia.zip"});
   }
+}
+
+TEST_F(CompactaPastaTest, FailureReasonsSayWhyInPortuguese) {
+  // Each case in a fresh folder `base` holding origem/ (a.txt, b.bin) and destino/.
+  struct Case {
+    const char* name;
+    QString archive;  // relative to base
+    // Breaks something; false when that cannot be done on this machine.
+    std::function<bool(const QString& base)> prepare;
+    QString reason;  // "%1": base
+  };
+  std::unique_ptr<LockedFolder> locked;
+  const QString longName = "destino/" + QString(300, 'n') + ".zip";
+  const Case cases[] = {
+      {"a folder in the archive's place", "destino/copia.zip",
+       [](const QString& b) { return QDir(b + "/destino").mkdir("copia.zip"); },
+       "Não foi possível gravar o arquivo: %1/destino/copia.zip (é uma pasta)"},
+      {"missing destination folder", "nao-existe/copia.zip", [](const QString&) { return true; },
+       "Não foi possível gravar o arquivo: %1/nao-existe/copia.zip (pasta não encontrada)"},
+      {"destination is a file", "arquivo/copia.zip",
+       [](const QString& b) {
+         writeFile(b + "/arquivo", "não é pasta");
+         return true;
+       },
+       "Não foi possível gravar o arquivo: %1/arquivo/copia.zip (não é uma pasta)"},
+      {"name too long", longName, [](const QString&) { return true; },
+       "Não foi possível gravar o arquivo: %1/" + longName + " (nome longo demais)"},
+      {"destination refuses new files", "destino/copia.zip",
+       [&](const QString& b) {
+         locked = std::make_unique<LockedFolder>(b + "/destino");
+         return locked->locked;
+       },
+       "Não foi possível gravar o arquivo: %1/destino/copia.zip (permissão negada)"},
+      {"source file gone during the run", "destino/copia.zip",
+       [&](const QString& b) {
+         onLine = [b](const QString& line) {
+           if (CampoArquivo(line) == "a.txt") QFile::remove(b + "/origem/b.bin");
+         };
+         return true;
+       },
+       "Não foi possível ler o arquivo: %1/origem/b.bin (arquivo não encontrado)"},
+  };
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    const QString base = dir.path();
+    const QString origem = dir.mkdir("origem");
+    writeFile(origem + "/a.txt", "conteúdo");
+    writeFile(origem + "/b.bin", randomBytes(1 << 20));
+    const QString destino = dir.mkdir("destino");
+    onLine = nullptr;
+    if (!c.prepare(base)) {
+      std::cout << "[ SKIPPED  ] " << c.name << ": not possible on this machine\n";
+      locked.reset();
+      continue;
+    }
+    const QStringList before = entriesOf(destino);
+    CompactaPasta(base + "/" + c.archive, origem + "/*.*");
+    locked.reset();
+    onLine = nullptr;
+
+    EXPECT_NE(RetornoZip, 0);
+    EXPECT_EQ(RetornoZipMotivo, c.reason.arg(base));
+    // No temporary file of the failed run left beside the archive.
+    EXPECT_EQ(entriesOf(destino), before);
+  }
+}
+
+TEST_F(CompactaPastaTest, ARunRemovesTheTemporariesOfAKilledRun) {
+  const QString origem = tmp.mkdir("origem");
+  const std::map<QString, QByteArray> files = {{"a.txt", "primeiro"},
+                                               {"b.bin", randomBytes(1 << 20)}};
+  for (const auto& [name, data] : files) writeFile(origem + "/" + name, data);
+  const QString destino = tmp.mkdir("destino");
+  const QString arquivo = destino + "/copia.zip";
+
+  // A run killed while libzip writes: the process ends on a write past its file size
+  // limit, as by a kill, with no clean-up of its own.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    rlimit small{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &small);
+    signal(SIGXFSZ, SIG_DFL);
+    zip::addZIP_SetWindowHandle(nullptr);
+    CompactaPasta(arquivo, origem + "/*.*");
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the run was not killed: " << status;
+  const QStringList leftovers = entriesOf(destino);
+  const QRegularExpression ours("^\\.copia\\.zip\\.[A-Za-z0-9]{6}$");
+  const QRegularExpression libzips("^\\.copia\\.zip\\.[A-Za-z0-9]{6}\\.[A-Za-z0-9]{6}$");
+  ASSERT_EQ(leftovers.size(), 2) << leftovers.join(", ").toStdString();
+  EXPECT_EQ(leftovers.filter(ours).size(), 1) << leftovers.join(", ").toStdString();
+  EXPECT_EQ(leftovers.filter(libzips).size(), 1) << leftovers.join(", ").toStdString();
+
+  // Another archive's temporaries are not this run's to remove.
+  writeFile(destino + "/.outro.zip.Ab12Cd", "");
+  CompactaPasta(arquivo, origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+  EXPECT_EQ(readArchive(arquivo), files);
+  EXPECT_EQ(entriesOf(destino), QStringList({".outro.zip.Ab12Cd", "copia.zip"}));
+}
+
+TEST_F(CompactaPastaTest, OnlyTemporariesOfThisArchiveNameAreRemoved) {
+  const QString origem = tmp.mkdir("origem");
+  writeFile(origem + "/a.txt", "primeiro");
+  const QString destino = tmp.mkdir("destino");
+  const QByteArray zipHead("PK\x03\x04 parte de um zip");
+  struct Planted {
+    const char* name;
+    QByteArray content;
+    bool removed;
+  } planted[] = {
+      {".diario.zip.Ab12Cd", zipHead, true},         // ours, killed after libzip's rename
+      {".diario.zip.x9Y8z7", "", true},              // ours, killed before anything was written
+      {".diario.zip.Ab12Cd.k3m4n5", zipHead, true},  // libzip's beside ours
+      {".diario.zip.Qw12Er.t6y7u8", "", true},
+      {".diario.zip.backup", "minhas anotações", false},  // same form, not a ZIP
+      {".diario.zip.Ab12C", zipHead, false},
+      {".diario.zip.Ab12Cde", zipHead, false},
+      {".diario.zip.Ab-2Cd", zipHead, false},
+      {".diario.zip.Ab12Cd.k3m4n", zipHead, false},
+      {".diario.zip.Ab12Cd.k3m4n5.p0q9r8", zipHead, false},
+      {".diario.zip.Ab12Cd~", zipHead, false},
+      {"diario.zip.Ab12Cd", zipHead, false},
+      {".diario.zipAb12Cd", zipHead, false},
+      {".diario_07122026_2205.zip.Ab12Cd", zipHead, false},  // another archive name
+      {".Diario.zip.Ab12Cd", zipHead, false},
+  };
+  for (const Planted& p : planted) writeFile(destino + "/" + p.name, p.content);
+  QDir(destino).mkdir(".diario.zip.Pasta1");  // a folder of the temporaries' form
+  ASSERT_EQ(symlink("../origem/a.txt", QFile::encodeName(destino + "/.diario.zip.Link12")), 0);
+
+  CompactaPasta(destino + "/diario.zip", origem + "/*.*");
+  ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
+
+  QStringList expected = {"diario.zip", ".diario.zip.Pasta1", ".diario.zip.Link12"};
+  for (const Planted& p : planted) {
+    if (!p.removed) expected << p.name;
+    if (!p.removed) EXPECT_EQ(readFile(destino + "/" + p.name), p.content) << p.name;
+  }
+  QStringList found = entriesOf(destino);
+  found.sort();
+  expected.sort();
+  EXPECT_EQ(found, expected);
+  EXPECT_EQ(readFile(origem + "/a.txt"), QByteArray("primeiro"));
 }
 
 TEST_F(CompactaPastaTest, AnErrorRaisedByTheStatusHandlerEndsTheRunCleanly) {

@@ -9,6 +9,11 @@
 #include "platform/archive/azip.h"
 #include "platform/core/clock.h"
 
+// Readable failures (in every file of this test binary, so that all print alike).
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
+
 namespace ark::archive {
 namespace {
 

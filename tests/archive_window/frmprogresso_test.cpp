@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -17,6 +18,11 @@
 #include "platform/desktop/controls.h"
 #include "support/tempdir.h"
 
+// Readable failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
+
 using namespace ark;
 using archive::frmprogresso;
 
@@ -26,6 +32,16 @@ void writeFile(const QString& path, const QByteArray& data) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   f.write(data);
+}
+
+// Every file and folder under `root`, hidden ones too, relative to it.
+QStringList treeOf(const QString& root) {
+  QStringList out;
+  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) out << it.next().mid(root.size() + 1);
+  out.sort();
+  return out;
 }
 
 class ArchiveWindow : public ::testing::Test {
@@ -95,6 +111,49 @@ TEST_F(ArchiveWindow, AFailedRunIsReportedWithItsReason) {
   EXPECT_FALSE(out.written);
   EXPECT_FALSE(out.reason.isEmpty());
   EXPECT_FALSE(QFile::exists(dest + "/diario.zip"));
+}
+
+TEST_F(ArchiveWindow, ABaseNameThatIsNotAFileNameOfTheMonthFolderIsRefused) {
+  // Folders a separator in the name could reach, so that a run would succeed there.
+  tmp.mkdir("extra");
+  tmp.mkdir("destino/122026/a");
+  const QString separators =
+      QString::fromUtf8("O nome do arquivo de backup não pode conter \"/\" nem \"\\\": ");
+  const QString dots =
+      QString::fromUtf8("O nome do arquivo de backup não pode ser \".\" nem \"..\": ");
+  const struct {
+    const char* name;
+    bool sobrepoe;
+    QString reason;
+  } cases[] = {
+      {"../../extra/x", false, separators + "../../extra/x"},
+      {"../../extra/x", true, separators + "../../extra/x"},
+      {"a/b", true, separators + "a/b"},
+      {"a\\b", false, separators + "a\\b"},
+      {"..\\..\\x", true, separators + "..\\..\\x"},
+      {"", false, QString::fromUtf8("O nome do arquivo de backup não foi informado")},
+      {".", true, dots + "."},
+      {"..", false, dots + ".."},
+  };
+  const QStringList before = treeOf(tmp.path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    archive::BkpArquivo = QString::fromUtf8(c.name);
+    archive::BkpSobrepoe = c.sobrepoe;
+    frmprogresso::instance().exec();
+    const frmprogresso::Outcome out = frmprogresso::lastOutcome();
+    EXPECT_FALSE(out.written);
+    EXPECT_EQ(out.reason, c.reason);
+    EXPECT_FALSE(frmprogresso::exists());
+    EXPECT_EQ(treeOf(tmp.path()), before);
+  }
+
+  // A plain name still runs.
+  archive::BkpArquivo = "diario";
+  frmprogresso::instance().exec();
+  EXPECT_TRUE(frmprogresso::lastOutcome().written)
+      << frmprogresso::lastOutcome().reason.toStdString();
+  EXPECT_TRUE(QFile::exists(dest + "/diario_07122026_2205.zip"));
 }
 
 TEST_F(ArchiveWindow, AnErrorRaisedDuringTheRunFailsItAndLeavesTheWindowFreeForTheNext) {

@@ -1,16 +1,29 @@
 // The backup walk over a real schedule database with a settable clock; the archive run
 // is a stand-in that records what it was given and may move the clock on.
+#include "schedule/backup_scheduler.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <functional>
+#include <iostream>
 
 #include "platform/core/clock.h"
 #include "platform/database/database.h"
-#include "schedule/backup_scheduler.h"
 #include "schedule/job_guard.h"
 #include "support/schedule_fixture.h"
 #include "support/tempdir.h"
+
+// Readable failures (in every file of this test binary, so that all print alike).
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
 
 using namespace ark;
 using ark::schedule::BackupScheduler;
@@ -18,6 +31,34 @@ using ark::schedule::RunOutcome;
 using ark::schedule::RunParameters;
 
 namespace {
+
+// Makes a folder refuse new entries until it goes: by its mode, or for root (whom modes
+// do not stop) by the immutable flag.
+class LockedFolder {
+ public:
+  explicit LockedFolder(const QString& path) : path_(QFile::encodeName(path)) {}
+  ~LockedFolder() {
+    if (locked_) set(false);
+  }
+  bool lock() { return locked_ = set(true); }
+
+ private:
+  bool set(bool on) {
+    if (geteuid() != 0) return chmod(path_.constData(), on ? 0555 : 0755) == 0;
+    const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+      flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    close(fd);
+    return ok;
+  }
+  QByteArray path_;
+  bool locked_ = false;
+};
 
 struct Balloon {
   QString title, text;
@@ -47,7 +88,9 @@ class BackupWalk : public ::testing::Test {
     hooks.runArchive = [this](const RunParameters& p) {
       runs.push_back(p);
       clockNow.advance(runSeconds);
-      if (failNames.contains(p.BkpArquivo)) return RunOutcome{false, "Pasta de origem não encontrada"};
+      if (duringRun) duringRun();
+      if (failNames.contains(p.BkpArquivo))
+        return RunOutcome{false, "Pasta de origem não encontrada"};
       return RunOutcome{true, {}};
     };
     BackupScheduler(*tbkp, hooks).Timer1_Timer();
@@ -69,6 +112,7 @@ class BackupWalk : public ::testing::Test {
   std::vector<bool> hourglass;
   int runSeconds = 1;
   QStringList failNames;
+  std::function<void()> duringRun;
 };
 
 TEST_F(BackupWalk, NoRowInTheHourDoesNothing) {
@@ -132,11 +176,80 @@ TEST_F(BackupWalk, AFailedRowIsReportedAndTheNextStillRuns) {
   failNames << "falha";
   tick();
   EXPECT_EQ(ranNames(), QStringList({"falha", "bom"}));
-  ASSERT_EQ(balloons.size(), 4u);
+  ASSERT_EQ(balloons.size(), 5u);
   EXPECT_EQ(balloons[1].title, "Falha no Backup!");
   EXPECT_TRUE(balloons[1].error);
   EXPECT_EQ(balloons[1].text, "falha: Pasta de origem não encontrada");
   EXPECT_EQ(balloons[3].title, "Backup Efetuado com Sucesso.");
+  // The success balloon replaced the failure: it is shown again at the end.
+  EXPECT_EQ(balloons[4].title, "Falha no Backup!");
+  EXPECT_EQ(balloons[4].text, "falha: Pasta de origem não encontrada");
+  EXPECT_TRUE(balloons[4].error);
+}
+
+TEST_F(BackupWalk, FailuresHiddenByLaterBalloonsAreListedAtTheEndOfTheTick) {
+  const struct {
+    const char* name;
+    QStringList fail;
+    const char* summary;  // nullptr: no closing balloon
+  } cases[] = {
+      {"all written", {}, nullptr},
+      {"only the last row fails", {"c"}, nullptr},
+      {"the first row fails", {"a"}, "a: Pasta de origem não encontrada"},
+      {"the middle row fails", {"b"}, "b: Pasta de origem não encontrada"},
+      {"first and last fail",
+       {"a", "c"},
+       "a: Pasta de origem não encontrada\nc: Pasta de origem não encontrada"},
+      {"all fail",
+       {"a", "b", "c"},
+       "a: Pasta de origem não encontrada\nb: Pasta de origem não encontrada\n"
+       "c: Pasta de origem não encontrada"},
+  };
+  makeDb(
+      {{"22:00:00", "a", src, dest}, {"22:00:10", "b", src, dest}, {"22:00:20", "c", src, dest}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    clockNow.set(QDateTime(QDate(2026, 12, 7), QTime(22, 0, 10)));
+    balloons.clear();
+    runs.clear();
+    failNames = c.fail;
+    tick();
+    ASSERT_EQ(ranNames(), QStringList({"a", "b", "c"}));
+    ASSERT_EQ(balloons.size(), c.summary ? 7u : 6u);
+    // Each row keeps its own pair of balloons.
+    for (int i = 0; i < 3; ++i) {
+      const QString name = runs[i].BkpArquivo;
+      EXPECT_EQ(balloons[2 * i].title, "Efetuando Backup!");
+      const Balloon& after = balloons[2 * i + 1];
+      if (c.fail.contains(name)) {
+        EXPECT_EQ(after.title, "Falha no Backup!");
+        EXPECT_EQ(after.text, name + ": Pasta de origem não encontrada");
+        EXPECT_TRUE(after.error);
+      } else {
+        EXPECT_EQ(after.title, "Backup Efetuado com Sucesso.");
+      }
+    }
+    if (c.summary) {
+      EXPECT_EQ(balloons[6].title, "Falha no Backup!");
+      EXPECT_EQ(balloons[6].text, QString::fromUtf8(c.summary));
+      EXPECT_TRUE(balloons[6].error);
+    }
+  }
+}
+
+TEST_F(BackupWalk, AWalkFailureAfterAFailedRowListsBoth) {
+  makeDb({{"22:00:00", "falha", src, dest}});
+  failNames << "falha";
+  duringRun = [this] { test::execSql(tmp.file("backupdovral.mdb"), "DROP TABLE backup"); };
+  tick();
+  ASSERT_EQ(balloons.size(), 4u);
+  EXPECT_EQ(balloons[1].text, "falha: Pasta de origem não encontrada");
+  // The walk's own failure (the hour query opened again) replaced the row's.
+  EXPECT_TRUE(balloons[2].error);
+  EXPECT_FALSE(balloons[2].text.isEmpty());
+  EXPECT_EQ(balloons[3].title, "Falha no Backup!");
+  EXPECT_EQ(balloons[3].text, balloons[1].text + "\n" + balloons[2].text);
+  EXPECT_TRUE(balloons[3].error);
 }
 
 TEST_F(BackupWalk, RowsThatCannotBeRunAreReportedWithoutARun) {
@@ -151,10 +264,45 @@ TEST_F(BackupWalk, RowsThatCannotBeRunAreReportedWithoutARun) {
                 "INSERT INTO backup VALUES ('1899-12-30 22:00:30', NULL, '/x', '/y', 0)");
   tick();
   EXPECT_EQ(ranNames(), QStringList({"bom"}));
-  int failures = 0;
-  for (const auto& b : balloons) failures += b.error ? 1 : 0;
-  EXPECT_EQ(failures, 3);
+  QStringList failures;
+  for (const auto& b : balloons)
+    if (b.error) failures << b.text;
+  // Three rows, and the closing list of the two whose balloons later ones replaced.
+  ASSERT_EQ(failures.size(), 4);
+  EXPECT_EQ(failures[0], "semPai: Pasta de destino não encontrada: " + tmp.file("nao/existe"));
+  EXPECT_EQ(failures[1], "arquivo: Já existe um arquivo com o nome da pasta do mês: " +
+                             fileInTheWay + "/122026");
+  EXPECT_TRUE(failures[2].startsWith("22:00: ")) << failures[2].toStdString();
+  EXPECT_EQ(failures[3], failures[0] + "\n" + failures[1] + "\n" + failures[2]);
   EXPECT_EQ(hourglass.back(), false);
+}
+
+TEST(BackupDecisions, MonthFolderFailuresSayWhy) {
+  test::TempDir tmp;
+  const QString longName = tmp.file(QString(300, 'd'));
+  const struct {
+    const char* name;
+    QString destino;
+    QString reason;
+  } cases[] = {
+      {"missing destination", tmp.file("nao/existe"),
+       "Pasta de destino não encontrada: " + tmp.file("nao/existe")},
+      {"destination name too long", longName,
+       "Não foi possível criar a pasta do mês: " + longName + "/122026 (nome longo demais)"},
+      {"destination refuses new folders", tmp.mkdir("fechada"),
+       "Não foi possível criar a pasta do mês: " + tmp.file("fechada") +
+           "/122026 (permissão negada)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LockedFolder locked(c.destino);
+    if (QByteArray(c.name) == "destination refuses new folders" && !locked.lock()) {
+      std::cout << "[ SKIPPED  ] " << c.name << ": not possible on this machine\n";
+      continue;
+    }
+    EXPECT_EQ(schedule::ensureMonthFolder(schedule::monthFolder(c.destino, QDate(2026, 12, 7))),
+              c.reason);
+  }
 }
 
 TEST_F(BackupWalk, NoRunWhileAnotherJobIsInProgress) {

@@ -1,4 +1,6 @@
 // The maintenance and visit triggers' decisions over a real installation record.
+#include "schedule/triggers.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -6,9 +8,13 @@
 #include "platform/core/clock.h"
 #include "platform/database/database.h"
 #include "schedule/job_guard.h"
-#include "schedule/triggers.h"
 #include "support/schedule_fixture.h"
 #include "support/tempdir.h"
+
+// Readable failures (in every file of this test binary, so that all print alike).
+inline void PrintTo(const QString& s, std::ostream* os) {
+  *os << '"' << s.toStdString() << '"';
+}
 
 using namespace ark;
 
@@ -64,12 +70,12 @@ TEST_F(Triggers, MaintenanceStartsTheInstalledSystemsWindow) {
   } cases[] = {
       {"'PRAXEL'", "'" + folder + "'", "'1899-12-30 03:00:59'", {"frm_atualiza"}},
       {"'NEGOX'", "'" + folder + "'", "'1899-12-30 03:00:00'", {"frmatualizacao"}},
-      {"'praxel'", "'" + folder + "'", "'1899-12-30 03:00:00'", {}},    // case counts
-      {"'VIGO'", "'" + folder + "'", "'1899-12-30 03:00:00'", {}},      // no ocupax.mdb
+      {"'praxel'", "'" + folder + "'", "'1899-12-30 03:00:00'", {}},             // case counts
+      {"'VIGO'", "'" + folder + "'", "'1899-12-30 03:00:00'", {}},               // no ocupax.mdb
       {"'PRAXEL'", "'" + folder.chopped(1) + "'", "'1899-12-30 03:00:00'", {}},  // no final /
-      {"'PRAXEL'", "'" + folder + "'", "'1899-12-30 03:01:00'", {}},    // another minute
+      {"'PRAXEL'", "'" + folder + "'", "'1899-12-30 03:01:00'", {}},             // another minute
       {"'PRAXEL'", "'" + folder + "'", "NULL", {}},
-      {"'PRAXEL'", "'" + folder + "'", "'03:0_:__'", {}},               // not a time
+      {"'PRAXEL'", "'" + folder + "'", "'03:0_:__'", {}},  // not a time
       {"NULL", "'" + folder + "'", "'1899-12-30 03:00:00'", {}},
       {"'PRAXEL'", "NULL", "'1899-12-30 03:00:00'", {}},
   };

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/archive/system_reason.h"
+
 namespace ark::zip {
 namespace {
 
@@ -41,38 +43,13 @@ State& state() {
   return s;
 }
 
-QString systemReason(int err) {
-  switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-      return QStringLiteral("disco cheio");
-    case EACCES:
-    case EPERM:
-      return QStringLiteral("permissão negada");
-    case EROFS:
-      return QStringLiteral("disco somente para leitura");
-    case ENOENT:
-    case ENOTDIR:
-      return QStringLiteral("pasta não encontrada");
-    case EFBIG:
-      return QStringLiteral("tamanho máximo de arquivo excedido");
-    case EIO:
-      return QStringLiteral("erro de leitura ou gravação no disco");
-    default:
-      return QStringLiteral("erro do sistema %1").arg(err);
-  }
-}
-
-QString withReason(const QString& text, int err) {
-  return err ? QStringLiteral("%1 (%2)").arg(text, systemReason(err)) : text;
-}
-
 QString readFailure(const QString& path, int err) {
-  return withReason(QStringLiteral("Não foi possível ler o arquivo: %1").arg(path), err);
+  return withSystemReason(QStringLiteral("Não foi possível ler o arquivo: %1").arg(path), err,
+                          true);
 }
 
 QString writeFailure(const QString& path, int err) {
-  return withReason(QStringLiteral("Não foi possível gravar o arquivo: %1").arg(path), err);
+  return withSystemReason(QStringLiteral("Não foi possível gravar o arquivo: %1").arg(path), err);
 }
 
 struct Entry {
@@ -273,6 +250,61 @@ QString folderOf(const QString& path) {
   return path.left(cut);
 }
 
+// Temporary names beside an archive: ours, "." + the archive's name + "." + six letters or
+// digits (mkstemp), and libzip's own for that one, which adds "." + six more.
+constexpr int kTempRandom = 6;
+
+QByteArray tempTemplate(const QByteArray& folder, const QByteArray& name) {
+  return folder + "/." + name + "." + QByteArray(kTempRandom, 'X');
+}
+
+bool isRandomPart(const QByteArray& part) {
+  return part.size() == kTempRandom && std::all_of(part.begin(), part.end(), [](char c) {
+           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+         });
+}
+
+bool isTempNameOf(const QByteArray& entry, const QByteArray& name) {
+  const QByteArray prefix = "." + name + ".";
+  if (!entry.startsWith(prefix)) return false;
+  const QByteArray rest = entry.mid(prefix.size());
+  if (rest.size() == kTempRandom) return isRandomPart(rest);
+  return rest.size() == 2 * kTempRandom + 1 && rest[kTempRandom] == '.' &&
+         isRandomPart(rest.left(kTempRandom)) && isRandomPart(rest.mid(kTempRandom + 1));
+}
+
+// Either temporary is empty or a ZIP being (or having been) written; anything else of a
+// matching name is someone else's file.
+bool looksLikeOurTemp(int dirFd, const char* name) {
+  struct stat st;
+  if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (st.st_size == 0) return true;
+  const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  char head[2];
+  const bool zip = ::read(fd, head, 2) == 2 && head[0] == 'P' && head[1] == 'K';
+  ::close(fd);
+  return zip;
+}
+
+// Temporaries of this archive left by a run that never ended (the process was killed).
+// Best effort: one that cannot be removed does not stop the run.
+void removeLeftovers(const QString& target) {
+  const QByteArray path = QFile::encodeName(target);
+  const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+  if (name.isEmpty()) return;
+  DIR* dir = ::opendir(QFile::encodeName(folderOf(target)).constData());
+  if (!dir) return;
+  std::vector<QByteArray> found;
+  while (const dirent* d = ::readdir(dir)) {
+    const QByteArray entry(d->d_name);
+    if (isTempNameOf(entry, name) && looksLikeOurTemp(::dirfd(dir), d->d_name))
+      found.push_back(entry);
+  }
+  for (const QByteArray& entry : found) ::unlinkat(::dirfd(dir), entry.constData(), 0);
+  ::closedir(dir);
+}
+
 // Lists the regular files matching one mask into the run; false (with the run's failure
 // set) when the folder cannot be read.
 bool listMask(Run& run, const QString& mask, const struct stat* archive) {
@@ -292,8 +324,8 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive) {
   DIR* dir = ::opendir(folderBytes.constData());
   if (!dir) {
     run.fail(kReadError,
-             withReason(QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder),
-                        errno));
+             withSystemReason(
+                 QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder), errno));
     return false;
   }
   std::vector<Entry> found;
@@ -326,9 +358,9 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive) {
   }
   ::closedir(dir);
   if (err) {
-    run.fail(
-        kReadError,
-        withReason(QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder), err));
+    run.fail(kReadError,
+             withSystemReason(
+                 QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder), err));
     return false;
   }
   std::sort(found.begin(), found.end(),
@@ -366,8 +398,7 @@ void writeArchive(Run& run, const QString& target, int level) {
     mode = 0666 & ~mask;
   }
 
-  const int slash = finalPath.lastIndexOf('/');
-  QByteArray temp = folder + "/." + finalPath.mid(slash + 1) + ".XXXXXX";
+  QByteArray temp = tempTemplate(folder, finalPath.mid(finalPath.lastIndexOf('/') + 1));
   const int tfd = ::mkstemp(temp.data());
   if (tfd < 0) {
     run.fail(kWriteError, writeFailure(target, errno));
@@ -508,6 +539,7 @@ qint16 addZIP() {
   } else if (masks.isEmpty()) {
     run.fail(kNothingToArchive, QStringLiteral("Nenhum arquivo para compactar"));
   } else {
+    removeLeftovers(target);
     struct stat archive;
     const bool exists = ::stat(QFile::encodeName(target).constData(), &archive) == 0;
     for (const QString& mask : masks) {

@@ -14,7 +14,8 @@
 //
 // An archive is written to a temporary file beside it and renamed over its name only when
 // complete and synced: a failed run leaves no partial file and any older archive of the
-// same name as it was.
+// same name as it was. A run first removes the temporaries of its archive that a killed
+// process left behind.
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
