@@ -2,7 +2,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTextStream>
+#include <QTranslator>
 
 #include "install.h"
 #include "platform/core/paths.h"
@@ -12,6 +14,11 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // The parser's own texts ("Uso:", "Opções:") in Portuguese where Qt's are installed.
+  QTranslator qtTexts;
+  if (qtTexts.load(QStringLiteral("qtbase_pt_BR"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTexts);
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Cria o banco de agendamento (backupdovral.mdb) na pasta do programa."));

@@ -1,11 +1,10 @@
 #include "visits/frmvisita.h"
 
-#include <optional>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMetaObject>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QWindow>
+#include <optional>
 
 #include "platform/core/paths.h"
 #include "platform/core/runtime.h"
@@ -260,7 +260,9 @@ void frmvisita::focusWindowChanged() {
   if (!focus) return;  // another program: not a window of ours
   for (QWidget* w : QApplication::topLevelWidgets()) {
     if (w->windowHandle() == focus) {
-      if (!ownsWindow(w)) leftForOtherWindow_ = true;
+      // A box shown while no window had the activation has no owner, yet is one of the
+      // confirmation's own.
+      if (!ownsWindow(w) && !qobject_cast<QMessageBox*>(w)) leftForOtherWindow_ = true;
       return;
     }
   }

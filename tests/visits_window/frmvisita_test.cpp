@@ -3,6 +3,7 @@
 // later activation resets.
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -268,6 +269,17 @@ TEST_F(FrmvisitaWindow, LaterActivationResetsOnlyAfterAnotherWindowOfTheProgram)
 
   {
     QDialog box(&w);  // a message box of the window
+    box.show();
+    box.activateWindow();
+    QApplication::processEvents();
+    box.hide();
+    w.activateWindow();
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(w.Opcao, frmvisita::Sim);
+  EXPECT_EQ(w.txtmsg->toPlainText(), "olá");
+  {
+    QMessageBox box;  // shown while no window had the activation: it has no owner
     box.show();
     box.activateWindow();
     QApplication::processEvents();

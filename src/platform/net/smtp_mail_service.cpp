@@ -23,6 +23,34 @@ RuntimeError failure(QString reason, const QString& secret) {
   return RuntimeError(kMailError, QStringLiteral("Falha ao enviar o e-mail: ") + reason);
 }
 
+// What the user is told for the usual failures; libcurl's own texts are English.
+QString reasonOf(CURLcode rc) {
+  switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return QStringLiteral("servidor de e-mail não encontrado");
+    case CURLE_COULDNT_CONNECT:
+      return QStringLiteral("não foi possível conectar ao servidor de e-mail");
+    case CURLE_OPERATION_TIMEDOUT:
+      return QStringLiteral("o servidor de e-mail não respondeu a tempo");
+    case CURLE_LOGIN_DENIED:
+      return QStringLiteral("usuário ou senha recusados pelo servidor de e-mail");
+    case CURLE_USE_SSL_FAILED:
+      return QStringLiteral("o servidor de e-mail não oferece conexão segura (STARTTLS)");
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return QStringLiteral("o certificado do servidor de e-mail não é válido");
+    case CURLE_SSL_CONNECT_ERROR:
+      return QStringLiteral("falha na conexão segura com o servidor de e-mail");
+    case CURLE_SSL_CACERT_BADFILE:
+      return QStringLiteral("não foi possível ler o arquivo de certificados indicado");
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+      return QStringLiteral("a conexão com o servidor de e-mail foi interrompida");
+    default:
+      return {};
+  }
+}
+
 bool isPlainAscii(const QString& s) {
   for (QChar c : s)
     if (c.unicode() < 0x20 || c.unicode() > 0x7e) return false;
@@ -204,9 +232,12 @@ void SmtpMailService::send(const MailMessage& message) {
 
   const CURLcode rc = curl_easy_perform(c.h);
   if (rc != CURLE_OK) {
-    QString reason = QString::fromUtf8(curl_easy_strerror(rc));
-    const QString detail = QString::fromUtf8(errorText).trimmed();
-    if (!detail.isEmpty() && detail != reason) reason += QStringLiteral(" (") + detail + ")";
+    QString reason = reasonOf(rc);
+    if (reason.isEmpty()) {
+      reason = QString::fromUtf8(curl_easy_strerror(rc));
+      const QString detail = QString::fromUtf8(errorText).trimmed();
+      if (!detail.isEmpty() && detail != reason) reason += QStringLiteral(" (") + detail + ")";
+    }
     throw failure(reason, password);
   }
 }
