@@ -1,9 +1,6 @@
 // Archive runs over real folders: the archive read back by libzip and by unzip, failing
 // runs that must leave the older archive as it was, and the status lines.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,6 +23,7 @@
 #include "archive/operacao_backup.h"
 #include "platform/archive/azip.h"
 #include "platform/core/runtime_error.h"
+#include "support/locked_folder.h"
 #include "support/tempdir.h"
 
 // Readable failures (in every file of this test binary, so that all print alike).
@@ -80,35 +78,6 @@ QStringList entriesOf(const QString& folder) {
   return QDir(folder).entryList(
       QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
-
-// A folder that refuses new entries while it lives: by its mode, or for root (whom modes
-// do not stop) by the immutable flag. `locked` is false when neither works here.
-struct LockedFolder {
-  explicit LockedFolder(const QString& path) : path(QFile::encodeName(path)) {
-    locked = geteuid() != 0 ? chmod(this->path, 0555) == 0 : immutable(true);
-  }
-  ~LockedFolder() {
-    if (!locked) return;
-    if (geteuid() != 0)
-      chmod(path, 0755);
-    else
-      immutable(false);
-  }
-  bool immutable(bool on) {
-    const int fd = open(path, O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-      flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
-    return ok;
-  }
-  QByteArray path;
-  bool locked = false;
-};
 
 // unzip's own test of the archive; returns its output, with the exit code checked.
 QString unzipTest(const QString& archive) {
@@ -293,7 +262,7 @@ TEST_F(CompactaPastaTest, FailureReasonsSayWhyInPortuguese) {
     std::function<bool(const QString& base)> prepare;
     QString reason;  // "%1": base
   };
-  std::unique_ptr<LockedFolder> locked;
+  std::unique_ptr<test::LockedFolder> locked;
   const QString longName = "destino/" + QString(300, 'n') + ".zip";
   const Case cases[] = {
       {"a folder in the archive's place", "destino/copia.zip",
@@ -311,8 +280,8 @@ TEST_F(CompactaPastaTest, FailureReasonsSayWhyInPortuguese) {
        "Não foi possível gravar o arquivo: %1/" + longName + " (nome longo demais)"},
       {"destination refuses new files", "destino/copia.zip",
        [&](const QString& b) {
-         locked = std::make_unique<LockedFolder>(b + "/destino");
-         return locked->locked;
+         locked = std::make_unique<test::LockedFolder>(b + "/destino");
+         return locked->locked();
        },
        "Não foi possível gravar o arquivo: %1/destino/copia.zip (permissão negada)"},
       {"source file gone during the run", "destino/copia.zip",

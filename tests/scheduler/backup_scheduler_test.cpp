@@ -2,21 +2,18 @@
 // is a stand-in that records what it was given and may move the clock on.
 #include "schedule/backup_scheduler.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <functional>
 #include <iostream>
+#include <optional>
 
 #include "platform/core/clock.h"
 #include "platform/database/database.h"
 #include "schedule/job_guard.h"
+#include "support/locked_folder.h"
 #include "support/schedule_fixture.h"
 #include "support/tempdir.h"
 
@@ -31,34 +28,6 @@ using ark::schedule::RunOutcome;
 using ark::schedule::RunParameters;
 
 namespace {
-
-// Makes a folder refuse new entries until it goes: by its mode, or for root (whom modes
-// do not stop) by the immutable flag.
-class LockedFolder {
- public:
-  explicit LockedFolder(const QString& path) : path_(QFile::encodeName(path)) {}
-  ~LockedFolder() {
-    if (locked_) set(false);
-  }
-  bool lock() { return locked_ = set(true); }
-
- private:
-  bool set(bool on) {
-    if (geteuid() != 0) return chmod(path_.constData(), on ? 0555 : 0755) == 0;
-    const int fd = open(path_.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-      flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-      ok = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    close(fd);
-    return ok;
-  }
-  QByteArray path_;
-  bool locked_ = false;
-};
 
 struct Balloon {
   QString title, text;
@@ -295,8 +264,9 @@ TEST(BackupDecisions, MonthFolderFailuresSayWhy) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    LockedFolder locked(c.destino);
-    if (QByteArray(c.name) == "destination refuses new folders" && !locked.lock()) {
+    std::optional<test::LockedFolder> locked;
+    if (QByteArray(c.name) == "destination refuses new folders" &&
+        !locked.emplace(c.destino).locked()) {
       std::cout << "[ SKIPPED  ] " << c.name << ": not possible on this machine\n";
       continue;
     }
