@@ -1,6 +1,7 @@
 #pragma once
 // The main window: tray icon and menu, clock labels, the schedule editor, the installation
 // settings panel and the five timers that start all work. Hidden, never unloaded.
+#include <QFont>
 #include <QWidget>
 #include <memory>
 
@@ -24,6 +25,9 @@ class DBGrid;
 }  // namespace ark::desktop
 
 namespace ark::app {
+
+// The font of the editor's and the settings panel's controls: Tahoma, 11 pixels.
+QFont controlFont(bool bold = false);  // frmbkp_editor.cpp
 
 class frmbkp : public QWidget {
   Q_OBJECT

@@ -27,6 +27,13 @@ namespace ark::app {
 
 namespace pictures = desktop::pictures;
 
+QFont controlFont(bool bold) {
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPixelSize(11);
+  f.setBold(bold);
+  return f;
+}
+
 namespace {
 
 bool safeArchiveName(const QString& name) {
@@ -39,17 +46,10 @@ void EnviaTeclas(const QString& keys, bool wait) {
   desktop::SendKeys(keys, wait);
 }
 
-QFont tahoma(bool bold = false) {
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(11);
-  f.setBold(bold);
-  return f;
-}
-
 QLabel* fieldLabel(QWidget* parent, const QString& caption, const QRect& geometry) {
   auto* l = new QLabel(caption, parent);
   l->setGeometry(geometry);
-  l->setFont(tahoma(true));
+  l->setFont(controlFont(true));
   l->setStyleSheet(QStringLiteral("color: #1f2d44;"));
   return l;
 }
@@ -59,7 +59,7 @@ QLabel* folderLabel(QWidget* parent, const char* name, const QRect& geometry) {
   auto* l = new QLabel(parent);
   l->setObjectName(QString::fromLatin1(name));
   l->setGeometry(geometry);
-  l->setFont(tahoma());
+  l->setFont(controlFont());
   l->setStyleSheet(QStringLiteral(
       "QLabel { background: white; color: black; border: 1px solid #7f9db9; padding: 0 2px; }"
       "QLabel:disabled { background: #eef1f5; color: #4a4a4a; }"));
@@ -72,7 +72,7 @@ desktop::PictureButton* pictureButton(QWidget* parent, const char* name, const Q
   auto* b = new desktop::PictureButton(caption, tip, pictures::buttonPicture(picture), parent);
   b->setObjectName(QString::fromLatin1(name));
   b->setGeometry(geometry);
-  b->setFont(tahoma(true));
+  b->setFont(controlFont(true));
   return b;
 }
 
@@ -99,7 +99,7 @@ void frmbkp::buildEditor() {
   grade->setObjectName(QStringLiteral("grade"));
   grade->setCaption(QStringLiteral("RELAÇÃO DE BACKUPS"));
   grade->setGeometry(15, 55, 400, 185);
-  grade->setFont(tahoma());
+  grade->setFont(controlFont());
   grade->table()->setColumnWidth(0, 62);
   grade->table()->setColumnWidth(1, 90);
   grade->table()->setColumnWidth(2, 110);
@@ -107,7 +107,7 @@ void frmbkp::buildEditor() {
   Fbkp = new QGroupBox(QStringLiteral("Configuração do Backup"), this);
   Fbkp->setObjectName(QStringLiteral("Fbkp"));
   Fbkp->setGeometry(425, 52, 186, 192);
-  Fbkp->setFont(tahoma(true));
+  Fbkp->setFont(controlFont(true));
   Fbkp->setStyleSheet(
       QStringLiteral("QGroupBox { background: rgba(255,255,255,200); border: 1px solid #7f9db9;"
                      " border-radius: 3px; margin-top: 8px; color: #1f2d44; }"
@@ -120,21 +120,21 @@ void frmbkp::buildEditor() {
   txthora = new desktop::MaskEdBox(Fbkp);
   txthora->setObjectName(QStringLiteral("txthora"));
   txthora->setGeometry(114, 20, 62, 20);
-  txthora->setFont(tahoma());
+  txthora->setFont(controlFont());
   txthora->setToolTip(QStringLiteral("Hora de Inicialização do Backup"));
 
   fieldLabel(Fbkp, QStringLiteral("Nome do Arquivo:"), QRect(8, 44, 168, 16));
   txtarquivo = new QLineEdit(Fbkp);
   txtarquivo->setObjectName(QStringLiteral("txtarquivo"));
   txtarquivo->setGeometry(8, 60, 168, 20);
-  txtarquivo->setFont(tahoma());
+  txtarquivo->setFont(controlFont());
   txtarquivo->setMaxLength(15);
   txtarquivo->setToolTip(QStringLiteral("Nome do Arquivo a Ser Gerado"));
 
   Check1 = new QCheckBox(QStringLiteral("Sobrepõe"), Fbkp);
   Check1->setObjectName(QStringLiteral("Check1"));
   Check1->setGeometry(8, 84, 168, 18);
-  Check1->setFont(tahoma(true));
+  Check1->setFont(controlFont(true));
 
   fieldLabel(Fbkp, QStringLiteral("Origem:"), QRect(8, 104, 168, 16));
   lblorigem = folderLabel(Fbkp, "lblorigem", QRect(8, 120, 140, 20));
@@ -243,8 +243,6 @@ void frmbkp::btaltera_Click() {
     return;
   }
   txthora->setFocus();
-  // Showing the row leaves the caret past the last digit, where the mask takes no typing.
-  txthora->setCursorPosition(0);
 }
 
 void frmbkp::btok_Click() {

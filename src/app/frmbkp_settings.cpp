@@ -33,13 +33,6 @@ constexpr SystemFolder kDefaultFolders[] = {
 constexpr int kSistemaWidth = 10;  // the width of pcs.sistema
 constexpr int kBaseWidth = 100;
 
-QFont tahoma(bool bold = false) {
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPixelSize(11);
-  f.setBold(bold);
-  return f;
-}
-
 // A time the pcs row can hold: every digit given and a real time of day.
 bool storableTime(const QString& shown) {
   return !shown.contains(QLatin1Char('_')) && rt::IsDate(Value(shown));
@@ -55,7 +48,7 @@ void frmbkp::buildSettings() {
   auto* title = new QLabel(QStringLiteral("Atualização Geral:"), this);
   title->setObjectName(QStringLiteral("lblatualizacao"));
   title->setGeometry(15, 298, 200, 16);
-  title->setFont(tahoma(true));
+  title->setFont(controlFont(true));
   title->setStyleSheet(QStringLiteral("color: #1f2d44;"));
 
   cbosistema = new QComboBox(this);
@@ -90,7 +83,7 @@ void frmbkp::buildSettings() {
 
   for (QWidget* w : {static_cast<QWidget*>(cbosistema), static_cast<QWidget*>(txtbase),
                      static_cast<QWidget*>(MaskEdBox1), static_cast<QWidget*>(Check2)}) {
-    w->setFont(w == Check2 ? tahoma(true) : tahoma());
+    w->setFont(w == Check2 ? controlFont(true) : controlFont());
     w->setEnabled(false);  // until Tpc stands on a row
   }
   Check2->setStyleSheet(QStringLiteral("color: #1f2d44;"));

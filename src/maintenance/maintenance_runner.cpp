@@ -29,16 +29,8 @@ JobOutcome g_outcome;
 
 QLabel* label(QWidget* parent, const QString& name, int x, int y, int w, int h, qreal pt, bool bold,
               Qt::Alignment align) {
-  auto* l = new QLabel(parent);
-  l->setObjectName(name);
-  l->setGeometry(tw(x), tw(y), tw(w), tw(h));
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPointSizeF(pt);
-  f.setBold(bold);
-  l->setFont(f);
-  l->setAlignment(align);
-  l->setTextFormat(Qt::PlainText);
-  return l;
+  return desktop::makeLabel(parent, name.toLatin1().constData(), QRect(tw(x), tw(y), tw(w), tw(h)),
+                            pt, bold, align);
 }
 
 void setForeColor(QLabel* l, quint32 bgr) {

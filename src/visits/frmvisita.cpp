@@ -20,6 +20,7 @@
 #include "platform/core/runtime_error.h"
 #include "platform/desktop/controls.h"
 #include "platform/desktop/dpi.h"
+#include "platform/desktop/fonts.h"
 #include "platform/desktop/msgbox.h"
 #include "platform/desktop/pictures.h"
 #include "visits/confirmation.h"
@@ -28,6 +29,7 @@
 
 namespace ark::visits {
 
+using desktop::tahoma;
 using desktop::tw;
 
 namespace {
@@ -45,15 +47,6 @@ const QColor kLightBorder(224, 224, 224);
 
 const QString kLabel4Text =
     QStringLiteral("Se quiser, pode nos enviar uma mensagem por aqui...      Limite: ");
-
-// Tahoma where it is installed; the condensed face keeps the design's widths elsewhere.
-QFont tahoma(double pt, bool bold = false) {
-  QFont f;
-  f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
-  f.setPointSizeF(pt);
-  f.setBold(bold);
-  return f;
-}
 
 QRect twRect(int x, int y, int w, int h) {
   return QRect(tw(x), tw(y), tw(w), tw(h));

@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QSignalBlocker>
 
+#include "platform/desktop/fonts.h"
+
 namespace ark::desktop {
 
 QColor oleColor(quint32 bgr) {
@@ -197,10 +199,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QRect& geometry, qrea
   auto* l = new QLabel(parent);
   l->setObjectName(QString::fromLatin1(name));
   l->setGeometry(geometry);
-  QFont f(QStringLiteral("Tahoma"));
-  f.setPointSizeF(pointSize);
-  f.setBold(bold);
-  l->setFont(f);
+  l->setFont(tahoma(pointSize, bold));
   l->setAlignment(align);
   l->setTextFormat(Qt::PlainText);
   return l;

@@ -6,6 +6,14 @@
 
 namespace ark::desktop {
 
+// Tahoma at a size in points, as the forms give their fonts.
+inline QFont tahoma(qreal pointSize, bool bold = false) {
+  QFont f(QStringLiteral("Tahoma"));
+  f.setPointSizeF(pointSize);
+  f.setBold(bold);
+  return f;
+}
+
 inline void useFontSubstitutes() {
   QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("DejaVu Sans Condensed"),
                                                         QStringLiteral("DejaVu Sans")});
