@@ -1,6 +1,6 @@
 // The installation settings panel of the main window: the first pcs row through Tpc.
 // Each control writes its edit into pcs as soon as that edit is finished; a refresh of
-// Tpc writes whatever is still pending first.
+// Tpc writes whatever else is still pending first and leaves the edit in progress alone.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -96,15 +96,19 @@ void frmbkp::buildSettings() {
 }
 
 void frmbkp::bindSettings() {
-  desktop::bindCombo(Tpc, QStringLiteral("sistema"), cbosistema);
-  desktop::bindText(Tpc, QStringLiteral("base"), txtbase);
+  // The triggers refresh Tpc every minute or so: what the user is typing stays as typed,
+  // caret included, and is written when the edit is finished.
+  Tpc.bind(desktop::keepWhileTyping(
+      desktop::comboBinding(QStringLiteral("sistema"), cbosistema), cbosistema->lineEdit()));
+  Tpc.bind(desktop::keepWhileTyping(desktop::textBinding(QStringLiteral("base"), txtbase),
+                                    txtbase));
   // An unfinished or impossible time is never written, not even by a refresh.
   db::Binding hora = desktop::maskBinding(QStringLiteral("hora_atualizacao"), MaskEdBox1);
   hora.dirty = [box = MaskEdBox1, dirty = hora.dirty] {
     const QString shown = box->text();
     return dirty() && (shown == desktop::MaskEdBox::kEmpty || storableTime(shown));
   };
-  Tpc.bind(hora);
+  Tpc.bind(desktop::keepWhileTyping(hora, MaskEdBox1));
   desktop::bindCheck(Tpc, QStringLiteral("contrato"), Check2);
 
   Tpc.addCurrentChangedListener([this] {
@@ -123,6 +127,8 @@ void frmbkp::cbosistema_Click() {
       break;
     }
   }
+  // A pick finishes the combo's edit, even over a typed text equal to the entry.
+  cbosistema->lineEdit()->setModified(false);
   saveSettings();
 }
 

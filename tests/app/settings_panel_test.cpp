@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 
 #include "editor_fixture.h"
+#include "platform/core/clock.h"
 
 namespace ark::app::test {
 namespace {
@@ -128,12 +129,20 @@ TEST_F(SettingsTest, AnEditReachesPcsWhenFinishedAndBeforeAnyRefresh) {
   press(Qt::Key_Tab, "\t");
   EXPECT_EQ(pcs("base"), "/base/nova/");
 
-  // Still in the box when a trigger refreshes Tpc: written first, not dropped.
+  // Still in the box when a trigger refreshes Tpc: kept as typed, written when finished.
   typeInto(w->txtbase, "/base/digitando/");
   ASSERT_EQ(focus(), w->txtbase);
   w->Tpc.Refresh();
-  EXPECT_EQ(pcs("base"), "/base/digitando/");
+  EXPECT_EQ(pcs("base"), "/base/nova/");
   EXPECT_EQ(w->txtbase->text(), "/base/digitando/");
+  press(Qt::Key_Tab, "\t");
+  EXPECT_EQ(pcs("base"), "/base/digitando/");
+
+  // An edit left unwritten in another control is written by the refresh.
+  w->txtbase->setFocus();
+  w->Check2->setChecked(true);
+  w->Tpc.Refresh();
+  EXPECT_EQ(pcs("contrato"), "1");
 
   // An unfinished time is never written by a refresh.
   w->MaskEdBox1->setFocus();
@@ -141,6 +150,73 @@ TEST_F(SettingsTest, AnEditReachesPcsWhenFinishedAndBeforeAnyRefresh) {
   type("1");
   w->Tpc.Refresh();
   EXPECT_EQ(pcs("hora_atualizacao"), "1899-12-30 03:00:00");
+}
+
+// The two triggers' ticks fall while the user is typing: the control keeps its text and its
+// caret, and the edit reaches pcs as finished, not as it stood at the tick.
+TEST_F(SettingsTest, ATriggerTickInTheMiddleOfTypingChangesNothingTheUserSees) {
+  SettableClock clock(QDateTime(QDate(2026, 12, 10), QTime(14, 0, 5)));
+  ScopedClock scoped(clock);
+  struct Case {
+    const char* control;
+    int caret;               // where the user puts the caret; -1 selects the whole text
+    const char* before;      // typed before the tick
+    const char* shownAtTick;
+    int caretAtTick;
+    const char* after;  // typed after the tick, then Tab
+    const char* field;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"txtbase", 8, "Nov", "/SistemaNov Vigo/", 11, "a", "base",
+       "/SistemaNova Vigo/"},
+      {"MaskEdBox1", -1, "04", "04:__:__", 3, "1500", "hora_atualizacao", "1899-12-30 04:15:00"},
+      {"MaskEdBox1", 3, "3", "03:30:00", 4, "0", "hora_atualizacao", "1899-12-30 03:30:00"},
+      {"cbosistema", -1, "PRA", "PRA", 3, "XEL", "sistema", "PRAXEL"},
+      // Only a caret put somewhere: a tick leaves it there.
+      {"txtbase", 3, "", "/Sistema Vigo/", 3, "X", "base", "/SiXstema Vigo/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.control) + " " + c.before);
+    open(kThreeRows,
+         "'VIGO','/Sistema Vigo/','1899-12-30 03:00:00',1,'2026-12-25 00:00:00',"
+         "'1899-12-30 10:00:00','Loja Teste','12.345.678/0001-90','CAIXA-01'");
+    QWidget* control = w->findChild<QWidget*>(c.control);
+    ASSERT_TRUE(control);
+    QLineEdit* edit = qobject_cast<QLineEdit*>(control);
+    if (auto* combo = qobject_cast<QComboBox*>(control)) edit = combo->lineEdit();
+    ASSERT_TRUE(edit);
+    const QString field = QString::fromLatin1(c.field);
+    const QString storedBefore = pcs(field);
+    const QString baseBefore = pcs("base");
+
+    control->setFocus();
+    if (c.caret < 0)
+      edit->selectAll();
+    else
+      edit->setCursorPosition(c.caret);
+    type(QString::fromUtf8(c.before));
+    const QString typed = edit->displayText();
+    const QString expectedAtTick = QString::fromUtf8(c.shownAtTick);
+    ASSERT_EQ(typed, expectedAtTick);
+
+    w->Timer2_Timer();
+    w->Timer3_Timer();
+    settle();
+    EXPECT_EQ(edit->displayText(), expectedAtTick);
+    EXPECT_EQ(edit->cursorPosition(), c.caretAtTick);
+    EXPECT_EQ(focus(), control);
+    EXPECT_EQ(pcs(field), storedBefore);  // not written half-typed
+
+    type(QString::fromUtf8(c.after));
+    press(Qt::Key_Tab, "\t");
+    EXPECT_NE(focus(), control);
+    EXPECT_EQ(pcs(field), c.stored);
+    if (field != "base") EXPECT_EQ(pcs("base"), baseBefore);
+    EXPECT_TRUE(box_.texts().isEmpty()) << box_.texts().join(" | ").toStdString();
+    TearDown();
+    box_.clear();
+  }
 }
 
 TEST_F(SettingsTest, AWriteThePcsRowRefusesIsToldOnceAndThePanelShowsPcsAgain) {

@@ -109,6 +109,39 @@ db::Binding labelBinding(const QString& field, QLabel* label) {
       [](QLabel* l, const Value& v) { l->setText(rt::Text(v)); }, textValue);
 }
 
+db::Binding keepWhileTyping(db::Binding binding, QLineEdit* edit) {
+  QPointer<QLineEdit> ptr(edit);
+  auto typing = [ptr] { return ptr && ptr->hasFocus() && ptr->isModified(); };
+  db::Binding b = binding;
+  b.show = [ptr, typing, show = binding.show](const Value& v) {
+    if (!show || typing()) return;
+    if (!ptr) return show(v);
+    const QString before = ptr->displayText();
+    const int caret = ptr->cursorPosition();
+    const int start = ptr->selectionStart();
+    const int length = ptr->selectedText().size();
+    show(v);
+    if (ptr->displayText() != before) return;
+    if (start >= 0) {
+      // The caret stands at the end of the selection it made.
+      if (caret == start)
+        ptr->setSelection(start + length, -length);
+      else
+        ptr->setSelection(start, length);
+    } else {
+      ptr->setCursorPosition(caret);
+    }
+  };
+  b.dirty = [typing, dirty = binding.dirty] { return !typing() && dirty && dirty(); };
+  b.clean = [ptr, typing, clean = binding.clean] {
+    if (typing()) return;
+    if (clean) clean();
+    // Written: a later visit to the control starts from what it now shows.
+    if (ptr) ptr->setModified(false);
+  };
+  return b;
+}
+
 void bindText(db::View& view, const QString& field, QLineEdit* edit) {
   view.bind(textBinding(field, edit));
 }

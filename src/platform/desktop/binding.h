@@ -38,4 +38,11 @@ void bindCombo(db::View& view, const QString& field, QComboBox* combo);
 db::Binding labelBinding(const QString& field, QLabel* label);
 void bindLabel(db::View& view, const QString& field, QLabel* label);
 
+// For views that timers refresh under the user's hands. While the user is typing in `edit`
+// (it has the focus and holds text the user changed), the view neither writes it nor shows
+// the row over it: the text and the caret stay as they are, and the edit counts as pending
+// once the control has lost the focus. Any other time a row shown with the text the control
+// already holds leaves its caret and selection where they were.
+db::Binding keepWhileTyping(db::Binding binding, QLineEdit* edit);
+
 }  // namespace ark::desktop
