@@ -4,7 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStringList>
 
+#include "platform/core/runtime.h"
 #include "platform/core/runtime_error.h"
 #include "platform/database/database.h"
 
@@ -58,8 +61,48 @@ void fill(const QString& path, const PcsRow& pcs, const QVector<BackupRow>& back
 }
 }  // namespace
 
+void checkInstallation(const PcsRow& pcs, const QVector<BackupRow>& backups) {
+  // The maintenance trigger compares the code exactly and puts the file name straight
+  // after the folder: anything else would make an installation that never runs its job.
+  const QString sistema = rt::Text(pcs.sistema);
+  if (sistema != QLatin1String("NEGOX") && sistema != QLatin1String("VIGO") &&
+      sistema != QLatin1String("PRAXEL"))
+    throw errors::database(QStringLiteral("Sistema desconhecido: \"%1\" (use NEGOX, VIGO ou "
+                                          "PRAXEL, em letras maiúsculas)")
+                               .arg(sistema));
+  const QString base = rt::Text(pcs.base);
+  if (!base.endsWith(QLatin1Char('/')))
+    throw errors::database(
+        QStringLiteral("A pasta do banco do sistema deve terminar com \"/\": \"%1\"").arg(base));
+
+  // A schedule row as Gravar would take it, checked in the same order with the same words.
+  static const QRegularExpression timeShape(QStringLiteral("^[0-9]{2}:[0-9]{2}:[0-9]{2}$"));
+  for (const BackupRow& b : backups) {
+    const QString nome = rt::Text(b.nomearquivo);
+    const QString hora = rt::Text(b.horabkp);
+    QString refused;
+    if (rt::Text(b.origem).isEmpty())
+      refused = QStringLiteral("Favor Informar a Origem do Backup");
+    else if (rt::Text(b.destino).isEmpty())
+      refused = QStringLiteral("Favor Informar o Destino do Backup");
+    else if (nome.isEmpty())
+      refused = QStringLiteral("Favor Informar um Nome Para o Arquivo do Backup");
+    else if (!timeShape.match(hora).hasMatch() || !rt::IsDate(Value(hora)))
+      refused = QStringLiteral("Favor Informar uma Hora Válida!");
+    else if (nome.contains(QLatin1Char('/')) || nome.contains(QLatin1Char('\\')) ||
+             nome == QLatin1String(".") || nome == QLatin1String(".."))
+      refused = QStringLiteral("Favor Informar um Nome de Arquivo Válido (sem \"/\" ou \"\\\")");
+    if (!refused.isEmpty())
+      throw errors::database(QStringLiteral("Agendamento recusado: ") + refused,
+                             QStringList{hora, nome, rt::Text(b.origem), rt::Text(b.destino),
+                                         rt::Text(b.sobrepoe)}
+                                 .join(QLatin1Char('|')));
+  }
+}
+
 void createScheduleDatabase(const QString& path, const PcsRow& pcs,
                             const QVector<BackupRow>& backups) {
+  checkInstallation(pcs, backups);
   // NewOnly creates the file or fails if anything is there, so an existing database is
   // never opened, let alone changed.
   QFile file(path);

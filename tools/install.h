@@ -18,8 +18,14 @@ struct BackupRow {
   Value horabkp, nomearquivo, origem, destino, sobrepoe;
 };
 
-// Raises ark::RuntimeError when `path` already exists (nothing is touched) or when a
-// value does not fit its column (the half-made file is removed).
+// Refuses, with the reason in Portuguese, what would make an installation that never works:
+// a system code other than "NEGOX", "VIGO" and "PRAXEL", a base folder without its final
+// "/", and a schedule row that Gravar would refuse (folders, name, time).
+void checkInstallation(const PcsRow& pcs, const QVector<BackupRow>& backups);
+
+// Raises ark::RuntimeError when the installation is refused or `path` already exists
+// (nothing is touched), or when a value does not fit its column (the half-made file is
+// removed).
 void createScheduleDatabase(const QString& path, const PcsRow& pcs,
                             const QVector<BackupRow>& backups = {});
 

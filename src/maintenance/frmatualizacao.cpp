@@ -74,9 +74,4 @@ QString frmatualizacao::bareNumber(const Value& v, const QString& field) {
   return text;
 }
 
-void frmatualizacao::showName(const Value& nome, const QString& field) {
-  if (nome.isNull()) throw errors::invalidUseOfNull(field);
-  setRecord(rt::CStr(nome));
-}
-
 }  // namespace ark::maintenance

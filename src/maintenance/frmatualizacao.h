@@ -57,8 +57,6 @@ class frmatualizacao : public MaintenanceRunner {
   // A customer code or invoice number as it is joined bare into SQL: its trimmed text,
   // refused unless it is a plain number so that no value can change a statement.
   static QString bareNumber(const Value& v, const QString& field);
-  // The record label from a field that must hold a text (Null stops the job).
-  void showName(const Value& nome, const QString& field);
 
   // Read once by step 5 for its whole walk.
   Value pormulta, porcatraso, corrigir_valor;

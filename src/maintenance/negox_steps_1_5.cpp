@@ -143,11 +143,12 @@ void frmatualizacao::etapa5() {
   resetBar();
   bdparam.Refresh();
   db::Recordset& param = bdparam.recordset();
-  // Without a parametros row nothing is corrected (step 6 then reports the missing row).
-  const bool hasParam = !param.Eof();
-  pormulta = hasParam ? param.field(QStringLiteral("pormulta")) : Value::null();
-  porcatraso = hasParam ? param.field(QStringLiteral("porcatraso")) : Value::null();
-  corrigir_valor = hasParam ? param.field(QStringLiteral("corrigir_valor")) : Value::null();
+  // Without the parameters the walk would overwrite the last run's corrections with none,
+  // and the steps after it cannot run either: stop before anything is written.
+  if (param.Eof()) throw errors::noCurrentRecord(QStringLiteral("a tabela parametros está vazia"));
+  pormulta = param.field(QStringLiteral("pormulta"));
+  porcatraso = param.field(QStringLiteral("porcatraso"));
+  corrigir_valor = param.field(QStringLiteral("corrigir_valor"));
   const bool corrigir = rt::Eq(corrigir_valor, Value(true));
 
   db::Recordset& rs =

@@ -115,7 +115,8 @@ void frmatualizacao::etapa7() {
   const Value today = rt::Date();
   while (!rs.Eof()) {
     const Value codigo = rs.field(kCodigo);
-    showName(rs.field(kNome), customer(kNome, codigo));
+    // A customer without a name is still rated and charged; the label just shows "".
+    setRecord(rt::Text(rs.field(kNome)));
     const Value dtcad = rs.field(QStringLiteral("dtcad"));
     [&] {
       if (!rt::IsDate(dtcad)) return;
@@ -166,7 +167,7 @@ void frmatualizacao::etapa8() {
   const Value today = rt::Date();
   while (!rs.Eof()) {
     const Value codigo = rs.field(kCodigo);
-    showName(rs.field(kNome), customer(kNome, codigo));
+    setRecord(rt::Text(rs.field(kNome)));
     const QString code = bareNumber(codigo, QStringLiteral("cliente.codigo"));
     Value debito = reopen(Tcreceber, QStringLiteral("select sum(vrcorrigido) as soma_debito from "
                                                     "contas_a_receber where codcli = ") +
@@ -200,7 +201,7 @@ void frmatualizacao::etapa9() {
   countedSizing(rs);
   while (!rs.Eof()) {
     const Value codigo = rs.field(kCodigo);
-    showName(rs.field(kNome), customer(kNome, codigo));
+    setRecord(rt::Text(rs.field(kNome)));
     rs.Edit();
     const Value primeira = rs.field(QStringLiteral("dataprimeiracompra"));
     if (rt::IsDate(primeira)) {

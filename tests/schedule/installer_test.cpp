@@ -155,5 +155,55 @@ TEST(Installer, CommandLineCreatesOnceThenRefuses) {
   EXPECT_EQ(rowsOf(path, "select count(*) from pcs"), QStringList{"1"});
 }
 
+// What would make an installation that never runs is refused at once, in Portuguese, and
+// leaves no file behind.
+TEST(Installer, CommandLineRefusesAnInstallationThatCouldNeverWork) {
+  const QString exe = QStringLiteral(ARKIVOR_BINARY_DIR "/tools/arkivor-install");
+  struct Case {
+    QStringList change;  // option and value put over the good ones
+    const char* said;
+  };
+  const Case cases[] = {
+      {{"--sistema", "negox"}, "Sistema desconhecido: \"negox\" (use NEGOX, VIGO ou PRAXEL"},
+      {{"--sistema", "NEGOX "}, "Sistema desconhecido"},
+      {{"--sistema", ""}, "Sistema desconhecido"},
+      {{"--base", "/dados/negox"}, "A pasta do banco do sistema deve terminar com \"/\""},
+      {{"--base", ""}, "deve terminar com"},
+      {{"--backup", "22:00:00|noite/x|/dados|/bkp|1"},
+       "Agendamento recusado: Favor Informar um Nome de Arquivo Válido (sem \"/\" ou \"\\\") "
+       "(22:00:00|noite/x|/dados|/bkp|1)"},
+      {{"--backup", "22:00:00|a\\b|/dados|/bkp|1"}, "Nome de Arquivo Válido"},
+      {{"--backup", "22:00:00|..|/dados|/bkp|1"}, "Nome de Arquivo Válido"},
+      {{"--backup", "25:00:00|noite|/dados|/bkp|1"}, "Favor Informar uma Hora Válida!"},
+      {{"--backup", "22:00|noite|/dados|/bkp|1"}, "Favor Informar uma Hora Válida!"},
+      {{"--backup", "22:00:00||/dados|/bkp|1"}, "Favor Informar um Nome Para o Arquivo do Backup"},
+      {{"--backup", "22:00:00|noite||/bkp|1"}, "Favor Informar a Origem do Backup"},
+      {{"--backup", "22:00:00|noite|/dados||1"}, "Favor Informar o Destino do Backup"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.change.join(' ').toStdString());
+    ark::test::TempDir dir;
+    QStringList args = {"--folder",         dir.path(),   "--nome",         "Loja",
+                        "--cnpj",           "1",          "--pc",           "CAIXA",
+                        "--sistema",        "NEGOX",      "--base",         dir.path() + "/negox/",
+                        "--hora-atualizacao", "03:00:00", "--contrato",     "1",
+                        "--data-visita",    "25/12/2026", "--hora-visita",  "10:00:00",
+                        "--backup",         "08:00:00|manha|/dados|/bkp|0"};
+    const int at = int(args.indexOf(c.change[0]));
+    if (c.change[0] == "--backup")
+      args << c.change;  // a second row, after a good one
+    else
+      args[at + 1] = c.change[1];
+    QProcess p;
+    p.start(exe, args);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_NE(p.exitCode(), 0);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QString::fromUtf8(c.said))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("backupdovral.mdb")));
+    EXPECT_FALSE(QFileInfo::exists(dir.file("arkivor-mail.ini")));
+  }
+}
+
 }  // namespace
 }  // namespace ark::install
