@@ -8,25 +8,33 @@
 namespace ark::db {
 namespace {
 
-TEST(TranslateSql, RewritesOnlyTheDesktopConstructs) {
+TEST(TranslateSql, RewritesTheDesktopConstructsAndComparesWithDateLiteralsAsDates) {
   struct Case {
     const char* jet;
     const char* sqlite;
   } cases[] = {
       {"Delete * from agenda where nome is null and data < #12/10/2026#",
-       "DELETE FROM agenda where nome is null and data < '2026-12-10 00:00:00'"},
+       "DELETE FROM agenda where nome is null and ark_data(data) < '2026-12-10 00:00:00'"},
       {"delete * from treinamentos_presenca where nota = 0",
        "DELETE FROM treinamentos_presenca where nota = 0"},
       {"  Delete *from aso where controle is null", "  DELETE FROM aso where controle is null"},
       {"codcliente=12 And numnota = 5 And data_vencimento = #12/01/2026#",
-       "codcliente=12 And numnota = 5 And data_vencimento = '2026-12-01 00:00:00'"},
+       "codcliente=12 And numnota = 5 And ark_data(data_vencimento) = '2026-12-01 00:00:00'"},
       {"data between #1/2/2026# and #12/31/2026#",
-       "data between '2026-01-02 00:00:00' and '2026-12-31 00:00:00'"},
+       "ark_data(data) between '2026-01-02 00:00:00' and '2026-12-31 00:00:00'"},
+      {"#12/31/2026# >= t.data or data not in (#1/2/2026#, 46400)",
+       "'2026-12-31 00:00:00' >= ark_data(t.data) or ark_data(data) not in "
+       "('2026-01-02 00:00:00', ark_data(46400))"},
       // Text inside quotes is data, never rewritten.
       {"select * from t where obs = '#12/10/2026#' and x = 'Delete * from t'",
        "select * from t where obs = '#12/10/2026#' and x = 'Delete * from t'"},
       {"select * from t where obs = 'it''s #12/10/2026#' or d = #12/10/2026#",
-       "select * from t where obs = 'it''s #12/10/2026#' or d = '2026-12-10 00:00:00'"},
+       "select * from t where obs = 'it''s #12/10/2026#' or ark_data(d) = '2026-12-10 00:00:00'"},
+      // An assignment is no comparison; an operand of a sum is not the sum.
+      {"update t set d = #12/10/2026#, n = 1 where d < #12/10/2026#",
+       "update t set d = '2026-12-10 00:00:00', n = 1 where ark_data(d) < '2026-12-10 00:00:00'"},
+      {"select * from t where d + 1 < #12/10/2026#",
+       "select * from t where d + 1 < '2026-12-10 00:00:00'"},
       // An impossible date is left for the engine to refuse.
       {"select * from t where d = #13/45/2026#", "select * from t where d = #13/45/2026#"},
       {"Select distinct dtemissao,codcli from saida where codcli = 5 order by dtemissao",

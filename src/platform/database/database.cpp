@@ -58,8 +58,32 @@ int dayOf(double s) {
   return serialToDate(s).day();
 }
 
+// The date-time a value stands for, as canonical text, so that dates stored in any form
+// compare and sort by value; Null for what reads as no date.
+void dateValueFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  sqlite3_value* arg = argv[0];
+  if (sqlite3_value_type(arg) == SQLITE_TEXT && sqlite3_value_bytes(arg) == 19) {
+    // The canonical form, checked, is its own value.
+    auto text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(arg));
+    if (text[4] == '-' && text[10] == ' ' && detail::storedDateText(text, 19)) {
+      sqlite3_result_value(ctx, arg);
+      return;
+    }
+  }
+  auto d = dateArgument(arg);
+  if (!d) {
+    sqlite3_result_null(ctx);
+    return;
+  }
+  const QByteArray canonical = detail::canonicalDateTime(Value::dateSerial(*d)).toUtf8();
+  sqlite3_result_text(ctx, canonical.constData(), int(canonical.size()), SQLITE_TRANSIENT);
+}
+
 void registerFunctions(sqlite3* db) {
   const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+  sqlite3_create_function_v2(db, detail::kDateFunction, 1, flags, nullptr, dateValueFunction,
+                             nullptr, nullptr, nullptr);
+  detail::registerTextOrder(db);
   sqlite3_create_function_v2(db, "hour", 1, flags, nullptr, datePartFunction<hourOf>, nullptr,
                              nullptr, nullptr);
   sqlite3_create_function_v2(db, "year", 1, flags, nullptr, datePartFunction<yearOf>, nullptr,
@@ -218,8 +242,20 @@ Database::~Database() {
   }
 }
 
+QString Database::translate(const QString& jetSql, const QHash<QString, FieldKind>* rows) {
+  return translateSql(
+      jetSql, [this, rows](const QString& table) -> const QHash<QString, FieldKind>* {
+        if (table.isEmpty()) return rows;
+        try {
+          return &columnKinds(table);
+        } catch (const RuntimeError&) {
+          return nullptr;  // the engine names a missing table when the statement runs
+        }
+      });
+}
+
 void Database::Execute(const QString& statement) {
-  const QString sql = translateSql(statement);
+  const QString sql = translate(statement);
   const QString table = statementTable(sql);
   const QString context = table.isEmpty() ? path_ : path_ + QStringLiteral(", tabela ") + table;
   detail::Statement st(detail::prepare(db_, sql, context));

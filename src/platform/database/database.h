@@ -29,9 +29,19 @@ Value convertForColumn(const Value& v, FieldKind kind, const QString& context);
 // The same, also refusing a text longer than `maxLength` characters (0: no limit).
 Value convertForColumn(const Value& v, FieldKind kind, const QString& context, int maxLength);
 
+// The kinds of a table's columns by lower-cased name, or null when the table is not known.
+// An empty table name asks for the columns of the rows a criteria is tried on when the
+// statement names no table.
+using TableKinds = std::function<const QHash<QString, FieldKind>*(const QString& table)>;
+
 // The desktop engine's SQL dialect turned into SQLite's: "Delete * from" and date
-// literals #mm/dd/yyyy#; everything else unchanged. Text inside quotes is left alone.
+// literals #mm/dd/yyyy#. Comparisons (=, <>, <, <=, >, >=, Between, In) with a date-time
+// column or a date literal compare date values, whatever form the cells hold, and those
+// of a text column ignore letter case and accents; an ORDER BY of such a column sorts
+// dates by value and texts in dictionary order. Everything else is unchanged; text inside
+// quotes is left alone. Without `tables` only the date literals say what is a date.
 QString translateSql(const QString& jetSql);
+QString translateSql(const QString& jetSql, const TableKinds& tables);
 
 // A text value joined into an SQL text or criteria: between single quotes, each quote
 // inside doubled. Use it wherever a value is joined into SQL.
@@ -56,6 +66,10 @@ class Database {
   // Runs one action statement (DELETE or UPDATE) in the desktop engine's dialect;
   // committed when it returns.
   void Execute(const QString& statement);
+
+  // translateSql with the kinds of the tables the statement names; `rows` gives those of
+  // the columns a criteria is tried on when it names no table.
+  QString translate(const QString& jetSql, const QHash<QString, FieldKind>* rows = nullptr);
 
   // The declared kind of each column of a table, lower-cased names (cached).
   const QHash<QString, FieldKind>& columnKinds(const QString& table);

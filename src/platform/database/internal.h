@@ -18,6 +18,16 @@ struct ColumnInfo {
   int maxLength = 0;  // 0: no limit
 };
 
+// What the connection registers for the translated SQL: the date-time a value stands for,
+// as canonical text (Null when it reads as no date), and the order of texts without
+// regard to letter case or accents, which LIKE follows too.
+inline constexpr char kDateFunction[] = "ark_data";
+inline constexpr char kTextCollation[] = "ark_ptbr";
+void registerTextOrder(sqlite3* db);
+
+// Orders two UTF-8 texts as the text collation does.
+int compareTexts(const char* a, int aBytes, const char* b, int bBytes);
+
 // convertForColumn without naming anything in its errors.
 Value convertValue(const Value& v, FieldKind kind, int maxLength);
 

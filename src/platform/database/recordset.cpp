@@ -233,7 +233,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->liveRowsStale = true;
 
   sqlite3* h = d->db->handle();
-  const QString translated = translateSql(source);
+  const QString translated = d->db->translate(source);
   SourcePlan plan = planSource(translated);
   sqlite3_stmt* raw = nullptr;
   if (!plan.table.isEmpty()) {
@@ -532,14 +532,14 @@ void Recordset::Delete() {
 // --- search and bookmarks ---------------------------------------------------------------
 
 void Recordset::FindFirst(const QString& criteria) {
-  const QString where = translateSql(criteria);
   sqlite3* h = d->db->handle();
   int found = -1;
   if (updatable()) {
-    Statement st(detail::prepare(h,
-                                 QStringLiteral("SELECT rowid FROM ") + detail::identifier(table_) +
-                                     QStringLiteral(" WHERE (") + where + QStringLiteral(")"),
-                                 d->context()));
+    Statement st(detail::prepare(
+        h,
+        d->db->translate(QStringLiteral("SELECT rowid FROM ") + detail::identifier(table_) +
+                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")")),
+        d->context()));
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
       auto it = d->byRowid.constFind(sqlite3_column_int64(st.get(), 0));
@@ -551,11 +551,16 @@ void Recordset::FindFirst(const QString& criteria) {
     QStringList cols;
     for (int c = 0; c < d->names.size(); ++c)
       cols << QStringLiteral("?%1 AS %2").arg(c + 1).arg(detail::identifier(d->names[c]));
-    Statement st(detail::prepare(h,
-                                 QStringLiteral("SELECT 1 FROM (SELECT ") +
-                                     cols.join(QStringLiteral(", ")) + QStringLiteral(") WHERE (") +
-                                     where + QStringLiteral(")"),
-                                 d->context()));
+    QHash<QString, FieldKind> kinds;
+    for (int c = 0; c < d->names.size(); ++c)
+      kinds.insert(d->names[c].toLower(), d->readKinds.value(c, FieldKind::Unknown));
+    Statement st(detail::prepare(
+        h,
+        d->db->translate(QStringLiteral("SELECT 1 FROM (SELECT ") +
+                             cols.join(QStringLiteral(", ")) + QStringLiteral(") WHERE (") +
+                             criteria + QStringLiteral(")"),
+                         &kinds),
+        d->context()));
     for (int i = 0; i < int(d->rows.size()) && found < 0; ++i) {
       sqlite3_reset(st.get());
       for (int c = 0; c < d->names.size(); ++c)

@@ -1,0 +1,189 @@
+// Conditions, criteria and sorts on data as other programs store it: dates in any form the
+// views read, texts in any letter case and with accents.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "db_fixture.h"
+#include "platform/core/runtime.h"
+#include "platform/database/database.h"
+
+namespace ark::db {
+namespace {
+
+// Every stored form of the days around 10/12/2026, and cells that hold no date.
+const char* const kAgenda =
+    "CREATE TABLE agenda (id LONG, nome VARCHAR(20), data DATETIME);"
+    "INSERT INTO agenda (id, data) VALUES"
+    " (1, '2026-12-09 00:00:00'), (2, '09/12/2026'), (3, '2026-12-09'), (4, 46365),"
+    " (5, '2026-12-10 00:00:00'), (6, '10/12/2026'), (7, '2026-12-10'), (8, 46366),"
+    " (9, '20/12/2026'), (10, 46376), (11, '2026-12-20'), (15, '2026-12-10 14:30:00'),"
+    " (12, NULL), (13, '__/__/____'), (14, '');";
+
+QString ids(Recordset& rs) {
+  QStringList out;
+  for (; !rs.Eof(); rs.MoveNext()) out << rt::Text(rs.field(QStringLiteral("id")));
+  return out.join(QLatin1Char(','));
+}
+
+struct Case {
+  const char* criteria;
+  const char* matching;  // ids in id order
+};
+
+// Each criteria as a record source's condition, as FindFirst criteria on an updatable and
+// on a read-only set, and as the condition of a purge.
+void checkCases(const char* schema, const Case* begin, const Case* end) {
+  for (const Case* c = begin; c != end; ++c) {
+    SCOPED_TRACE(c->criteria);
+    const QString criteria = QString::fromUtf8(c->criteria);
+    const QString matching = QString::fromUtf8(c->matching);
+    const QString first = matching.section(QLatin1Char(','), 0, 0);
+    test::DbFile f(QString::fromUtf8(schema));
+    const QString table = f.query("select name from sqlite_master where type = 'table'");
+    auto db = Database::open(f.path());
+    {
+      Recordset rs(db,
+                   QStringLiteral("select id from %1 where %2 order by id").arg(table, criteria),
+                   QStringLiteral("t"));
+      EXPECT_EQ(ids(rs), matching);
+    }
+    for (const char* source :
+         {"select * from %1 order by id", "select distinct * from %1 order by id"}) {
+      Recordset rs(db, QString::fromUtf8(source).arg(table), QStringLiteral("t"));
+      rs.FindFirst(criteria);
+      EXPECT_EQ(rs.NoMatch(), first.isEmpty()) << source;
+      if (!rs.NoMatch()) EXPECT_EQ(rt::Text(rs.field(QStringLiteral("id"))), first) << source;
+    }
+    const int before = f.query(QStringLiteral("select count(*) from %1").arg(table)).toInt();
+    db->Execute(QStringLiteral("Delete * from %1 where %2").arg(table, criteria));
+    const QString left =
+        f.query(QStringLiteral("select count(*) || '/' || count(id in (%2)) "
+                               "filter (where id in (%2)) from %1")
+                    .arg(table, matching.isEmpty() ? QStringLiteral("0") : matching));
+    const int deleted = matching.isEmpty() ? 0 : int(matching.count(QLatin1Char(','))) + 1;
+    EXPECT_EQ(left, QStringLiteral("%1/0").arg(before - deleted));
+  }
+}
+
+TEST(DateComparisons, ReadEveryStoredFormAsItsDateAndNoDateMatchesNothing) {
+  const Case cases[] = {
+      {"data < #12/10/2026#", "1,2,3,4"},
+      {"#12/10/2026# > data", "1,2,3,4"},
+      {"data <= #12/10/2026#", "1,2,3,4,5,6,7,8"},
+      {"data = #12/10/2026#", "5,6,7,8"},
+      {"data <> #12/10/2026#", "1,2,3,4,9,10,11,15"},
+      {"data > #12/10/2026#", "9,10,11,15"},
+      {"data >= #12/10/2026#", "5,6,7,8,9,10,11,15"},
+      {"data Between #12/10/2026# And #12/20/2026#", "5,6,7,8,9,10,11,15"},
+      {"data not between #12/10/2026# and #12/20/2026#", "1,2,3,4"},
+      {"data In (#12/9/2026#, #12/20/2026#)", "1,2,3,4,9,10,11"},
+      {"nome is null and data < #12/10/2026#", "1,2,3,4"},
+      // A day-first text is a date too; a text that is none is looked for as it is.
+      {"data < '15/12/2026'", "1,2,3,4,5,6,7,8,15"},
+      {"data = '__/__/____'", "13"},
+      {"data is null", "12"},
+      {"data < #1/1/2000#", ""},
+  };
+  checkCases(kAgenda, std::begin(cases), std::end(cases));
+}
+
+TEST(DateComparisons, OrderByDateSortsByValueWithNoDateFirst) {
+  test::DbFile f(QStringLiteral(
+      "CREATE TABLE agenda (id LONG, codmedico LONG, data DATETIME, hora DATETIME);"
+      "INSERT INTO agenda VALUES (1, 1, '20/12/2026', '08:00:00'), (2, 1, 46370, NULL),"
+      " (3, 1, '2026-12-01', '1899-12-30 09:00:00'), (4, 1, NULL, NULL),"
+      " (5, 1, '2026-12-05 08:00:00', NULL), (6, 1, '__/__/____', NULL),"
+      " (7, 1, '03/12/2026 10:00:00', NULL), (8, 2, '2026-12-01', '10:30'),"
+      " (9, 2, '01/12/2026', '1899-12-30 08:15:00'), (10, 2, '2026-12-01 00:00:00', '');"));
+  auto db = Database::open(f.path());
+  const struct {
+    const char* source;
+    const char* order;
+  } sorts[] = {
+      {"select * from agenda where codmedico = 1 order by data, id", "4,6,3,7,5,2,1"},
+      {"select * from agenda where codmedico = 1 order by data desc, id", "1,2,5,7,3,4,6"},
+      {"select id from agenda order by codmedico,data,hora", "4,6,3,7,5,2,1,10,9,8"},
+      {"select distinct id, data from agenda where codmedico = 2 order by data, hora", "10,9,8"},
+  };
+  for (const auto& s : sorts) {
+    Recordset rs(db, QString::fromUtf8(s.source), QStringLiteral("Tagenda"));
+    EXPECT_EQ(ids(rs), QString::fromUtf8(s.order)) << s.source;
+  }
+}
+
+// Names in every letter case and with accents.
+const char* const kCliente =
+    "CREATE TABLE cliente (id LONG, nome VARCHAR(20), situacao VARCHAR(10));"
+    "INSERT INTO cliente VALUES (1, 'Zeca', 'ATIVO'), (2, 'ágata', 'Ativo'),"
+    " (3, 'Bruno', 'ativo'), (4, 'Élcio', 'Bloqueado'), (5, 'edson', 'BLOQUEADO'),"
+    " (6, NULL, 'Inativo'), (7, 'AÇÃO', NULL), (8, 'ação', 'ação'), (9, '123', '');";
+
+TEST(TextComparisons, IgnoreLetterCaseAndAccents) {
+  const Case cases[] = {
+      {"situacao = 'Ativo'", "1,2,3"},
+      {"situacao <> 'ATIVO'", "4,5,6,8,9"},
+      {"situacao in ('bloqueado', 'AÇAO')", "4,5,8"},
+      {"situacao not in ('bloqueado', 'ativo', '')", "6,8"},
+      {"nome = 'acao'", "7,8"},
+      {"'ÁGATA' = nome", "2"},
+      {"nome > 'b' and nome < 'f'", "3,4,5"},
+      {"nome between 'A' and 'AZ'", "2,7,8"},
+      {"situacao like 'ati*'", "1,2,3"},
+      {"situacao Like '%ATIVO'", "1,2,3,6"},
+      {"nome like 'a?ao'", "7,8"},
+      {"nome like '_LCIO'", "4"},
+      // Texts without letters are compared as they are.
+      {"nome = '123'", "9"},
+      {"situacao = ''", "9"},
+      {"id = 3", "3"},
+  };
+  checkCases(kCliente, std::begin(cases), std::end(cases));
+}
+
+TEST(TextComparisons, OrderByTextIsDictionaryOrder) {
+  test::DbFile f(QString::fromUtf8(kCliente));
+  Recordset rs(Database::open(f.path()), QStringLiteral("select * from cliente order by nome, id"),
+               QStringLiteral("Tcliente"));
+  QStringList names;
+  for (; !rs.Eof(); rs.MoveNext()) names << rt::Text(rs.field(QStringLiteral("nome")));
+  EXPECT_EQ(names,
+            QStringList({"", "123", "AÇÃO", "ação", "ágata", "Bruno", "edson", "Élcio", "Zeca"}));
+}
+
+// The look-ups a job makes for each row keep the business database's indexes.
+TEST(IndexedLookups, CodesNumbersAndDigitTextsKeepTheirIndexes) {
+  test::DbFile f(QStringLiteral(
+      "CREATE TABLE paciente (cpf VARCHAR(14), nome VARCHAR(60), idade VARCHAR(50));"
+      "CREATE INDEX paciente_cpf ON paciente (cpf);"
+      "CREATE TABLE cliente (codigo LONG, nome VARCHAR(60), situacao VARCHAR(10));"
+      "CREATE INDEX cliente_codigo ON cliente (codigo);"
+      "CREATE TABLE bloqueio_cliente (codcliente LONG, numnota LONG, data_vencimento DATETIME);"
+      "CREATE INDEX bloqueio_cliente_nota ON bloqueio_cliente (codcliente, numnota);"
+      "CREATE TABLE estoque (codigomer VARCHAR(20), quantidade DOUBLE);"
+      "CREATE INDEX estoque_codigomer ON estoque (codigomer);"));
+  auto db = Database::open(f.path());
+  const char* const lookups[] = {
+      "select idade from paciente where cpf = '123.456.789-00'",
+      "select * from paciente where cpf = ''",
+      "SELECT rowid FROM cliente WHERE (codigo=12)",
+      "SELECT rowid FROM bloqueio_cliente WHERE (codcliente=12 And numnota = 5 And "
+      "data_vencimento = #10/31/2026#)",
+      "select sum(quantidade) from estoque where codigomer = '7891234'",
+  };
+  for (const char* sql : lookups) {
+    const QByteArray plan = "EXPLAIN QUERY PLAN " + db->translate(QString::fromUtf8(sql)).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db->handle(), plan.constData(), -1, &st, nullptr), SQLITE_OK)
+        << sql << ": " << sqlite3_errmsg(db->handle());
+    QString detail;
+    while (sqlite3_step(st) == SQLITE_ROW)
+      detail += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+    sqlite3_finalize(st);
+    EXPECT_TRUE(detail.contains(QStringLiteral("USING INDEX")) ||
+                detail.contains(QStringLiteral("USING COVERING INDEX")))
+        << sql << ": " << detail.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace ark::db
