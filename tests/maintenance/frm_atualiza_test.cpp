@@ -291,5 +291,30 @@ TEST_F(PraxelJob, AFailureInTheMiddleKeepsEarlierChangesAndThePreviousStamp) {
   EXPECT_EQ(desktop::mousePointer(), desktop::vbDefault);
 }
 
+// Free slots are purged and the agenda numbered by the dates' values, whatever form another
+// program stored each date in; a slot without a date is kept and numbered first.
+TEST_F(PraxelJob, StoredDateFormsArePurgedAndNumberedByTheirDates) {
+  // cpf names each row: its day (y, t, m) and form; hora orders the rows of one day.
+  QString data;
+  for (int f = 0; f < 4; ++f)
+    for (int d = -1; d <= 1; ++d)
+      data += QStringLiteral(
+                  "INSERT INTO agenda VALUES (0, 1, %1, '1899-12-30 %2:00:00', "
+                  "'%3%4', NULL, NULL);")
+                  .arg(test::storedForms(kToday.addDays(d))[f])
+                  .arg(10 - f, 2, 10, QLatin1Char('0'))
+                  .arg(QChar("ytm"[d + 1]))
+                  .arg(f);
+  data +=
+      "INSERT INTO agenda VALUES (0, 1, '__/__/____', '09:00:00', 'n1', NULL, NULL);"
+      "INSERT INTO agenda VALUES (0, 1, '', '1899-12-30 08:00:00', 'n2', NULL, NULL);"
+      "INSERT INTO agenda VALUES (0, 1, NULL, '07:00:00', 'n3', NULL, NULL);";
+  make(data, 30);
+  runCompleted();
+  EXPECT_EQ(col("SELECT cpf || ':' || contador FROM agenda ORDER BY contador"),
+            QStringList({"n3:1", "n2:2", "n1:3", "t3:4", "t2:5", "t1:6", "t0:7", "m3:8", "m2:9",
+                         "m1:10", "m0:11"}));
+}
+
 }  // namespace
 }  // namespace ark::maintenance

@@ -3,6 +3,7 @@
 // SQLite so that what a job wrote is checked independently of the data views.
 #include <sqlite3.h>
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -24,6 +25,15 @@ inline const char* const kPraxelSchema =
     "CREATE TABLE transacao (codigo LONG, descricao VARCHAR(50));"
     "CREATE INDEX paciente_cpf ON paciente (cpf);"
     "CREATE INDEX agenda_cpf ON agenda (cpf);";
+
+// A day in each form other programs store dates in, as SQL values: the canonical text, a
+// day-first text, a date-only text and a day number.
+inline QStringList storedForms(const QDate& d) {
+  return {QStringLiteral("'%1 00:00:00'").arg(d.toString(QStringLiteral("yyyy-MM-dd"))),
+          QStringLiteral("'%1'").arg(d.toString(QStringLiteral("dd/MM/yyyy"))),
+          QStringLiteral("'%1'").arg(d.toString(QStringLiteral("yyyy-MM-dd"))),
+          QString::number(QDate(1899, 12, 30).daysTo(d))};
+}
 
 // A base folder holding one database file; BaseSistema points at it while it lives.
 class BusinessDb {

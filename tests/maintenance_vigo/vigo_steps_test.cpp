@@ -246,12 +246,11 @@ TEST_F(VigoJob, EachAttendanceOfABlockedCpfGetsItsLatestBlockingNumber) {
       EXPECT_EQ(p.statusColor, kDarkRed);
     }
   const QString pre = "Aguarde... Definindo Nº Atendimento para o CPF: ";
-  EXPECT_EQ(
-      texts,
-      QStringList({pre + " Bloqueio: 00000 de 00007", pre + " Bloqueio: 00001 de 00007",
-                   pre + "111 Bloqueio: 00002 de 00007", pre + "111 Bloqueio: 00003 de 00007",
-                   pre + "12'3 Bloqueio: 00004 de 00007", pre + "444 Bloqueio: 00005 de 00007",
-                   pre + "444 Bloqueio: 00006 de 00007"}));
+  EXPECT_EQ(texts, QStringList(
+                       {pre + " Bloqueio: 00000 de 00007", pre + " Bloqueio: 00001 de 00007",
+                        pre + "111 Bloqueio: 00002 de 00007", pre + "111 Bloqueio: 00003 de 00007",
+                        pre + "12'3 Bloqueio: 00004 de 00007", pre + "444 Bloqueio: 00005 de 00007",
+                        pre + "444 Bloqueio: 00006 de 00007"}));
   const auto step15 = during(15);
   ASSERT_FALSE(step15.empty());
   EXPECT_EQ(step15[0].status, pre + "444 Bloqueio: 00006 de 00007");
