@@ -75,7 +75,7 @@ const BoxText& confirmBox(ConfirmBox box) {
        vbOKOnly},
       // NotConnected
       {lines({"Não foi possível enviar a solicitação de visita: não há conexão com a Internet.",
-              "O lembrete continuará ativo para uma nova tentativa."}),
+              "Lembraremos novamente em breve; confirme outra vez para tentar agora."}),
        vbInformation},
   };
   return kBoxes[static_cast<int>(box)];
@@ -84,7 +84,8 @@ const BoxText& confirmBox(ConfirmBox box) {
 BoxText sendFailedBox(const QString& reason) {
   return {lines({"Não foi possível enviar a solicitação de visita."}) + QLatin1Char('\r') + reason +
               QLatin1Char('\r') + QLatin1Char('\r') +
-              QStringLiteral("Confirme novamente para tentar outra vez."),
+              QStringLiteral("Lembraremos novamente em breve; confirme outra vez para tentar "
+                             "agora."),
           vbInformation};
 }
 

@@ -33,7 +33,8 @@ enum class ConfirmBox {
   SimDone,
   NaoQuestion,
   AdiarNotice,
-  NotConnected,  // the visit request could not be sent: no Internet connection
+  NotConnected,  // the visit request could not be sent: no Internet connection; the
+                 // reminder has been postponed
 };
 
 struct BoxText {

@@ -421,21 +421,18 @@ void frmvisita::cmdconfirma_Click() {
 
 void frmvisita::confirmSim() {
   if (ask(ConfirmBox::SimQuestion) != desktop::vbYes) return;
-  // Settings that cannot be read (missing or unfilled file) are told like a failed send;
-  // nothing has been written yet.
+  // Settings that cannot be read (missing or unfilled file) are told like a failed send.
   std::optional<SupportMail> prepared;
   try {
     prepared.emplace(SupportMail::prepare());
   } catch (const RuntimeError& err) {
-    const BoxText box = sendFailedBox(err.message());
-    desktop::MsgBox(box.text, box.style);
+    notSent(sendFailedBox(err.message()));
     return;
   }
   SupportMail& mail = *prepared;
-  // Without a connection the request cannot go: the reminder stays as it is, for a new try.
   QString tipo;
   if (!EstaConectado(tipo)) {
-    ask(ConfirmBox::NotConnected);
+    notSent(confirmBox(ConfirmBox::NotConnected));
     return;
   }
   writeReminder(nextMonthReminder(today()));
@@ -444,18 +441,38 @@ void frmvisita::confirmSim() {
     result =
         mail.complete(messageText(), lblmsg->text(), Tpc.recordset().field(QStringLiteral("cnpj")));
   } catch (const RuntimeError& err) {
-    const BoxText box = sendFailedBox(err.message());
-    desktop::MsgBox(box.text, box.style);
+    notSent(sendFailedBox(err.message()));
     return;
   }
   if (result != SupportMailResult::Sent) {
-    // The connection went between the check and the send: the reminder has moved already.
-    const BoxText box = sendFailedBox(QStringLiteral("Não há conexão com a Internet."));
-    desktop::MsgBox(box.text, box.style);
+    // The connection went between the check and the send.
+    notSent(sendFailedBox(QStringLiteral("Não há conexão com a Internet.")));
     return;
   }
   ask(ConfirmBox::SimDone);
   unload();
+}
+
+// A request that did not go must not end the reminders: the program may be ended before
+// another try, and a reminder date left behind would never be shown again. The reminder
+// moves as a postponement would, then the user is told; the window stays for a retry.
+void frmvisita::notSent(const BoxText& box) {
+  try {
+    NextReminder next = nextMonthReminder(today());
+    try {
+      next = postponedReminder(loadedData_, loadedHora_, today());
+    } catch (const RuntimeError&) {
+      // A stored reminder that is no date or time: next month's still follows.
+    }
+    writeReminder(next);
+  } catch (const RuntimeError&) {
+    try {
+      if (Tpc.isOpen() && Tpc.recordset().editMode() != db::EditMode::None)
+        Tpc.recordset().CancelUpdate();
+    } catch (const std::exception&) {
+    }
+  }
+  desktop::MsgBox(box.text, box.style);
 }
 
 void frmvisita::writeReminder(const NextReminder& r) {

@@ -19,6 +19,7 @@ class Shape;
 
 namespace ark::visits {
 
+struct BoxText;
 struct NextReminder;
 
 class frmvisita : public QDialog {
@@ -87,6 +88,7 @@ class frmvisita : public QDialog {
   bool ownsWindow(const QWidget* w) const;
   void limitMessage();
   void confirmSim();
+  void notSent(const BoxText& box);
   void writeReminder(const NextReminder& r);
   void unload();
 

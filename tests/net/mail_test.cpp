@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <chrono>
 
 #include "platform/core/runtime_error.h"
 #include "platform/net/mail_service.h"
@@ -164,6 +166,39 @@ TEST(SmtpSendPlain, ClosedPortFailsAtOnce) {
   } catch (const RuntimeError& e) {
     EXPECT_EQ(e.message(),
               "Falha ao enviar o e-mail: não foi possível conectar ao servidor de e-mail");
+  }
+}
+
+// A server that goes silent after taking the message: the send ends by its own deadline
+// (short here; the program's is 30 s), far below libcurl's two-minute wait for a reply.
+TEST(SmtpSendStalled, ASilentServerEndsTheSendByItsDeadline) {
+  struct Case {
+    const char* hold;
+    const char* reason;  // empty: the send counts as done
+  };
+  const Case cases[] = {
+      {"data", "pode ter sido entregue"},
+      {"quit", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hold);
+    test::SmtpServer stalled(test::SmtpServer::Options{.hold = QString::fromLatin1(c.hold)});
+    const MailMessage m =
+        messageFor(stalled.port(), stalled.user(), stalled.password(), stalled.caFile());
+    QElapsedTimer t;
+    t.start();
+    QString failed;
+    try {
+      SmtpMailService(std::chrono::seconds(2)).send(m);
+    } catch (const RuntimeError& e) {
+      failed = e.message();
+    }
+    EXPECT_LT(t.elapsed(), 60000);
+    if (*c.reason)
+      EXPECT_TRUE(failed.contains(QString::fromUtf8(c.reason))) << failed.toStdString();
+    else
+      EXPECT_TRUE(failed.isEmpty()) << failed.toStdString();
+    ASSERT_EQ(stalled.messages().size(), 1u);  // kept by the server either way
   }
 }
 

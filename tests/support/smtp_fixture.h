@@ -39,6 +39,7 @@ inline const TestCertificate& testCertificate() {
 
 struct SmtpServerOptions {
   bool starttls = true;
+  QString hold;  // "data" or "quit": that reply is held back (see smtp_server.py)
   QString user = QStringLiteral("agenda@dovral.test");
   QString password = QStringLiteral("s3nh@Secr3t");
 };
@@ -59,6 +60,7 @@ class SmtpServer {
       args << "--cert" << testCertificate().cert << "--key" << testCertificate().key;
     else
       args << "--no-starttls";
+    if (!options_.hold.isEmpty()) args << "--hold" << options_.hold;
     process_.start("/usr/bin/python3", args);
     if (!process_.waitForStarted(10000)) throw std::runtime_error("smtp_server.py did not start");
     while (!process_.canReadLine()) {

@@ -5,6 +5,9 @@ Prints the port on the first line of stdout once it accepts connections. Each me
 received is decoded with Python's own e-mail parser and written to <dir>/<n>.json
 (envelope, decoded headers and body, raw header lines); each AUTH attempt is appended to
 <dir>/auth.log as "<login> <ok|refused> <tls|plain>".
+
+--hold data keeps a message and then holds back the reply to its end of data; --hold quit
+holds back the reply to QUIT. Either way the server stays silent for an hour.
 """
 import argparse
 import asyncio
@@ -25,6 +28,7 @@ def main():
     p.add_argument("--user", required=True)
     p.add_argument("--password", required=True)
     p.add_argument("--no-starttls", action="store_true")
+    p.add_argument("--hold", choices=["data", "quit"])
     a = p.parse_args()
 
     counter = {"n": 0}
@@ -71,6 +75,8 @@ def main():
             with open(path + ".tmp", "w", encoding="utf-8") as f:
                 json.dump(record, f, ensure_ascii=False)
             os.replace(path + ".tmp", path)
+            if a.hold == "data":
+                await asyncio.sleep(3600)
             return "250 OK"
 
     kwargs = dict(authenticator=authenticator, auth_required=True)
@@ -82,10 +88,16 @@ def main():
         ctx.load_cert_chain(a.cert, a.key)
         kwargs.update(tls_context=ctx, require_starttls=True, auth_require_tls=True)
 
+    class Server(SMTP):
+        async def smtp_QUIT(self, arg):
+            if a.hold == "quit":
+                await asyncio.sleep(3600)
+            return await super().smtp_QUIT(arg)
+
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)
     server = loop.run_until_complete(loop.create_server(
-        lambda: SMTP(Handler(), hostname="localhost", **kwargs), host="127.0.0.1", port=0))
+        lambda: Server(Handler(), hostname="localhost", **kwargs), host="127.0.0.1", port=0))
     print(server.sockets[0].getsockname()[1], flush=True)
     loop.run_forever()
 

@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "platform/net/connection.h"
+#include "platform/net/mail_service.h"
+#include "platform/net/smtp_mail_service.h"
 #include "support/smtp_fixture.h"
 #include "window_fixture.h"
 
@@ -295,6 +297,8 @@ class SimConfirmation : public Confirmation {
   static inline std::unique_ptr<test::SmtpServer> server;
   size_t sentBefore = 0;
   const Expect moved{{}, "2027-01-25 00:00:00", "1899-12-30 10:00:00"};
+  // Where a request that could not go leaves the reminder: the next day, an hour later.
+  const Expect postponed{{}, "2026-12-29 00:00:00", "1899-12-30 11:00:00"};
   const QString data = "2026-12-28 00:00:00", hora = "1899-12-30 10:00:00";
 };
 
@@ -315,7 +319,7 @@ TEST_F(SimConfirmation, YesSendsTheRequestWritesNextMonthAndCloses) {
             QStringLiteral("<html><body>Quero às 9h & <cedo>\nsegunda linha</body></html>"));
 }
 
-TEST_F(SimConfirmation, WithoutConnectionNothingIsSentOrWrittenAndTheWindowStays) {
+TEST_F(SimConfirmation, WithoutConnectionNothingIsSentTheReminderIsPostponedAndTheWindowStays) {
   net::ScopedConnectionState offline(0, net::INTERNET_CONNECTION_OFFLINE);
   writeSettings(server->password());
   frmvisita& w = chooseSim("olá");
@@ -323,8 +327,10 @@ TEST_F(SimConfirmation, WithoutConnectionNothingIsSentOrWrittenAndTheWindowStays
   w.cmdconfirma->click();
 
   expectBoxes({ConfirmBox::SimQuestion, ConfirmBox::NotConnected});
-  expectRecord({}, data, hora);
+  EXPECT_EQ(stored("data_visita"), postponed.data_visita);
+  EXPECT_EQ(stored("hora_visita"), postponed.hora_visita);
   EXPECT_EQ(sent(), 0u);
+  ASSERT_TRUE(frmvisita::exists());
   EXPECT_EQ(w.Opcao, frmvisita::Sim);
   EXPECT_EQ(w.txtmsg->toPlainText(), "olá");
 }
@@ -345,7 +351,8 @@ TEST_F(SimConfirmation, ARefusedSendSaysWhyKeepsTheWindowAndTheNextTrySends) {
   EXPECT_GT(failed.text.size(), sendFailedBox("").text.size());  // the reason is given
   EXPECT_FALSE(failed.text.contains(wrong));
   EXPECT_EQ(sent(), 0u);
-  EXPECT_EQ(stored("data_visita"), moved.data_visita);  // moved, as after any write
+  EXPECT_EQ(stored("data_visita"), postponed.data_visita);
+  EXPECT_EQ(stored("hora_visita"), postponed.hora_visita);
   ASSERT_TRUE(frmvisita::exists());
   EXPECT_TRUE(w.isVisible());
 
@@ -358,7 +365,7 @@ TEST_F(SimConfirmation, ARefusedSendSaysWhyKeepsTheWindowAndTheNextTrySends) {
   EXPECT_EQ(sent(), 1u);
 }
 
-TEST_F(SimConfirmation, WithoutMailSettingsNothingIsWrittenAndTheUserIsTold) {
+TEST_F(SimConfirmation, WithoutMailSettingsTheUserIsToldAndTheReminderIsPostponed) {
   net::ScopedConnectionState online(1, net::INTERNET_CONNECTION_LAN);
   frmvisita& w = chooseSim("olá");
   boxes.answer(vbYes);
@@ -367,8 +374,53 @@ TEST_F(SimConfirmation, WithoutMailSettingsNothingIsWrittenAndTheUserIsTold) {
   ASSERT_EQ(boxes.shown().size(), 2);
   EXPECT_TRUE(boxes.shown()[1].text.contains("arkivor-mail.ini"));
   EXPECT_TRUE(boxes.shown()[1].text.startsWith(sendFailedBox("").text.section('\r', 0, 0)));
-  expectRecord({}, data, hora);
+  EXPECT_EQ(stored("data_visita"), postponed.data_visita);
+  EXPECT_EQ(stored("hora_visita"), postponed.hora_visita);
   EXPECT_EQ(sent(), 0u);
+  EXPECT_TRUE(w.isVisible());
+}
+
+// A server that takes the message and never answers: the click ends by the mail deadline
+// (short here), the user hears the message may have arrived, and the reminder is postponed.
+TEST_F(SimConfirmation, AStalledServerEndsTheClickAndPostponesTheReminder) {
+  net::ScopedConnectionState online(1, net::INTERNET_CONNECTION_LAN);
+  test::SmtpServer stalled(test::SmtpServer::Options{.hold = "data"});
+  net::SmtpMailService shortDeadline(std::chrono::seconds(2));
+  net::ScopedMailService scopedService(shortDeadline);
+  QFile f(dir.file("arkivor-mail.ini"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(QStringLiteral("server = 127.0.0.1\nport = %1\naccount = %2\npassword = %3\n"
+                         "mailbox = suporte@dovral.test\ncafile = %4\n")
+              .arg(stalled.port())
+              .arg(stalled.user(), stalled.password(), stalled.caFile())
+              .toUtf8());
+  f.close();
+  frmvisita& w = chooseSim("olá");
+  boxes.answer(vbYes);
+  w.cmdconfirma->click();
+
+  ASSERT_EQ(boxes.shown().size(), 2);
+  EXPECT_TRUE(boxes.shown()[1].text.contains("pode ter sido entregue"))
+      << boxes.shown()[1].text.toStdString();
+  EXPECT_EQ(stored("data_visita"), postponed.data_visita);
+  EXPECT_EQ(stored("hora_visita"), postponed.hora_visita);
+  EXPECT_EQ(stalled.messages().size(), 1u);
+  EXPECT_TRUE(w.isVisible());
+}
+
+// A failed request on the last day of the reminder week: the reminder goes to next month's
+// 25th rather than to a day the trigger never shows.
+TEST_F(SimConfirmation, AFailedRequestOnTheLastDayOfTheWeekRemindsNextMonth) {
+  net::ScopedConnectionState offline(0, net::INTERNET_CONNECTION_OFFLINE);
+  test::execSql(dbPath(), "UPDATE pcs SET data_visita = '2026-11-30 00:00:00'");
+  writeSettings(server->password());
+  clock.set(QDateTime(QDate(2026, 11, 30), QTime(10, 5)));
+  frmvisita& w = chooseSim("");
+  boxes.answer(vbYes);
+  w.cmdconfirma->click();
+  expectBoxes({ConfirmBox::SimQuestion, ConfirmBox::NotConnected});
+  EXPECT_EQ(stored("data_visita"), "2026-12-25 00:00:00");
+  EXPECT_EQ(stored("hora_visita"), "1899-12-30 10:00:00");
   EXPECT_TRUE(w.isVisible());
 }
 

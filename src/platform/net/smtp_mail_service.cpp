@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 #include <QUuid>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -11,7 +12,6 @@
 
 namespace ark::net {
 namespace {
-constexpr long kTimeoutSeconds = 30;
 constexpr int kLineLimit = 76;
 // Raw bytes per encoded word: 39 bytes are 52 base64 characters, 64 with "=?UTF-8?B?" and
 // "?=", so that even the first word after "Subject: " keeps its line within 76.
@@ -108,6 +108,21 @@ struct Upload {
   const QByteArray* data;
   qsizetype pos = 0;
 };
+
+// libcurl's own time-out lets the reply to the end of the message and the reply to QUIT
+// wait for its server-response time (two minutes); the progress callback is also called
+// during those waits, so the deadline ends them too.
+struct Deadline {
+  std::chrono::steady_clock::time_point at;
+  bool passed = false;
+};
+
+int checkDeadline(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* d = static_cast<Deadline*>(user);
+  if (std::chrono::steady_clock::now() < d->at) return 0;
+  d->passed = true;
+  return 1;
+}
 
 size_t readPayload(char* buffer, size_t size, size_t count, void* user) {
   auto* up = static_cast<Upload*>(user);
@@ -211,8 +226,18 @@ void SmtpMailService::send(const MailMessage& message) {
   curl_easy_setopt(c.h, CURLOPT_URL, url.constData());
   curl_easy_setopt(c.h, CURLOPT_PROTOCOLS_STR, "smtp");
   curl_easy_setopt(c.h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c.h, CURLOPT_CONNECTTIMEOUT, kTimeoutSeconds);
-  curl_easy_setopt(c.h, CURLOPT_TIMEOUT, kTimeoutSeconds);
+  const long timeoutMs = static_cast<long>(timeout_.count());
+  Deadline deadline{std::chrono::steady_clock::now() + timeout_};
+  curl_easy_setopt(c.h, CURLOPT_CONNECTTIMEOUT_MS, timeoutMs);
+  curl_easy_setopt(c.h, CURLOPT_TIMEOUT_MS, timeoutMs);
+  curl_easy_setopt(c.h, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                   std::max(1L, static_cast<long>((timeoutMs + 999) / 1000)));
+  curl_easy_setopt(c.h, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c.h, CURLOPT_XFERINFOFUNCTION, checkDeadline);
+  curl_easy_setopt(c.h, CURLOPT_XFERINFODATA, &deadline);
+  // The connection ends with the send (QUIT included), under the same deadline, rather
+  // than when the handle is cleaned up.
+  curl_easy_setopt(c.h, CURLOPT_FORBID_REUSE, 1L);
   // STARTTLS or no mail at all: the password and the customer's data never travel in clear.
   curl_easy_setopt(c.h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
   curl_easy_setopt(c.h, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -232,7 +257,14 @@ void SmtpMailService::send(const MailMessage& message) {
 
   const CURLcode rc = curl_easy_perform(c.h);
   if (rc != CURLE_OK) {
-    QString reason = reasonOf(rc);
+    const bool timedOut = rc == CURLE_OPERATION_TIMEDOUT || deadline.passed;
+    if (timedOut && upload.pos == payload.size())
+      // The whole message went out and only the server's answer is missing: it may well
+      // have kept the message, which the user must know before sending it again.
+      throw failure(QStringLiteral("o servidor de e-mail recebeu a mensagem mas não confirmou "
+                                   "o recebimento a tempo; ela pode ter sido entregue"),
+                    password);
+    QString reason = timedOut ? reasonOf(CURLE_OPERATION_TIMEDOUT) : reasonOf(rc);
     if (reason.isEmpty()) {
       reason = QString::fromUtf8(curl_easy_strerror(rc));
       const QString detail = QString::fromUtf8(errorText).trimmed();
