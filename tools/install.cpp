@@ -93,10 +93,10 @@ void checkInstallation(const PcsRow& pcs, const QVector<BackupRow>& backups) {
              nome == QLatin1String(".") || nome == QLatin1String(".."))
       refused = QStringLiteral("Favor Informar um Nome de Arquivo Válido (sem \"/\" ou \"\\\")");
     if (!refused.isEmpty())
-      throw errors::database(QStringLiteral("Agendamento recusado: ") + refused,
-                             QStringList{hora, nome, rt::Text(b.origem), rt::Text(b.destino),
-                                         rt::Text(b.sobrepoe)}
-                                 .join(QLatin1Char('|')));
+      throw errors::database(
+          QStringLiteral("Agendamento recusado: ") + refused,
+          QStringList{hora, nome, rt::Text(b.origem), rt::Text(b.destino), rt::Text(b.sobrepoe)}
+              .join(QLatin1Char('|')));
   }
 }
 

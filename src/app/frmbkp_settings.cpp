@@ -98,10 +98,10 @@ void frmbkp::buildSettings() {
 void frmbkp::bindSettings() {
   // The triggers refresh Tpc every minute or so: what the user is typing stays as typed,
   // caret included, and is written when the edit is finished.
-  Tpc.bind(desktop::keepWhileTyping(
-      desktop::comboBinding(QStringLiteral("sistema"), cbosistema), cbosistema->lineEdit()));
-  Tpc.bind(desktop::keepWhileTyping(desktop::textBinding(QStringLiteral("base"), txtbase),
-                                    txtbase));
+  Tpc.bind(desktop::keepWhileTyping(desktop::comboBinding(QStringLiteral("sistema"), cbosistema),
+                                    cbosistema->lineEdit()));
+  Tpc.bind(
+      desktop::keepWhileTyping(desktop::textBinding(QStringLiteral("base"), txtbase), txtbase));
   // An unfinished or impossible time is never written, not even by a refresh.
   db::Binding hora = desktop::maskBinding(QStringLiteral("hora_atualizacao"), MaskEdBox1);
   hora.dirty = [box = MaskEdBox1, dirty = hora.dirty] {

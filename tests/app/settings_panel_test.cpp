@@ -159,8 +159,8 @@ TEST_F(SettingsTest, ATriggerTickInTheMiddleOfTypingChangesNothingTheUserSees) {
   ScopedClock scoped(clock);
   struct Case {
     const char* control;
-    int caret;               // where the user puts the caret; -1 selects the whole text
-    const char* before;      // typed before the tick
+    int caret;           // where the user puts the caret; -1 selects the whole text
+    const char* before;  // typed before the tick
     const char* shownAtTick;
     int caretAtTick;
     const char* after;  // typed after the tick, then Tab
@@ -168,13 +168,13 @@ TEST_F(SettingsTest, ATriggerTickInTheMiddleOfTypingChangesNothingTheUserSees) {
     const char* stored;
   };
   const Case cases[] = {
-      {"txtbase", 8, "Nov", "/SistemaNov Vigo/", 11, "a", "base",
-       "/SistemaNova Vigo/"},
+      {"txtbase", 8, "Nov", "/SistemaNov Vigo/", 11, "a", "base", "/SistemaNova Vigo/"},
       {"MaskEdBox1", -1, "04", "04:__:__", 3, "1500", "hora_atualizacao", "1899-12-30 04:15:00"},
       {"MaskEdBox1", 3, "3", "03:30:00", 4, "0", "hora_atualizacao", "1899-12-30 03:30:00"},
       {"cbosistema", -1, "PRA", "PRA", 3, "XEL", "sistema", "PRAXEL"},
-      // Only a caret put somewhere: a tick leaves it there.
+      // Only a caret put somewhere, or the text selected: a tick leaves them as they are.
       {"txtbase", 3, "", "/Sistema Vigo/", 3, "X", "base", "/SiXstema Vigo/"},
+      {"txtbase", -1, "", "/Sistema Vigo/", 14, "/novo/", "base", "/novo/"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.control) + " " + c.before);

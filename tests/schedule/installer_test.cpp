@@ -183,12 +183,28 @@ TEST(Installer, CommandLineRefusesAnInstallationThatCouldNeverWork) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.change.join(' ').toStdString());
     ark::test::TempDir dir;
-    QStringList args = {"--folder",         dir.path(),   "--nome",         "Loja",
-                        "--cnpj",           "1",          "--pc",           "CAIXA",
-                        "--sistema",        "NEGOX",      "--base",         dir.path() + "/negox/",
-                        "--hora-atualizacao", "03:00:00", "--contrato",     "1",
-                        "--data-visita",    "25/12/2026", "--hora-visita",  "10:00:00",
-                        "--backup",         "08:00:00|manha|/dados|/bkp|0"};
+    QStringList args = {"--folder",
+                        dir.path(),
+                        "--nome",
+                        "Loja",
+                        "--cnpj",
+                        "1",
+                        "--pc",
+                        "CAIXA",
+                        "--sistema",
+                        "NEGOX",
+                        "--base",
+                        dir.path() + "/negox/",
+                        "--hora-atualizacao",
+                        "03:00:00",
+                        "--contrato",
+                        "1",
+                        "--data-visita",
+                        "25/12/2026",
+                        "--hora-visita",
+                        "10:00:00",
+                        "--backup",
+                        "08:00:00|manha|/dados|/bkp|0"};
     const int at = int(args.indexOf(c.change[0]));
     if (c.change[0] == "--backup")
       args << c.change;  // a second row, after a good one

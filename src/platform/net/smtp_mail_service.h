@@ -15,8 +15,7 @@ inline constexpr std::chrono::milliseconds kMailTimeout{30000};
 
 class SmtpMailService : public MailService {
  public:
-  explicit SmtpMailService(std::chrono::milliseconds timeout = kMailTimeout)
-      : timeout_(timeout) {}
+  explicit SmtpMailService(std::chrono::milliseconds timeout = kMailTimeout) : timeout_(timeout) {}
   void send(const MailMessage& message) override;
 
  private:
