@@ -1,6 +1,8 @@
 // Archive runs over real folders: the archive read back by libzip and by unzip, failing
 // runs that must leave the older archive as it was, and the status lines.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,12 +21,14 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include "archive/operacao_backup.h"
 #include "platform/archive/azip.h"
 #include "platform/core/runtime_error.h"
 #include "support/locked_folder.h"
 #include "support/tempdir.h"
+#include "zip_readback.h"
 
 // Readable failures (in every file of this test binary, so that all print alike).
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -34,63 +38,12 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 namespace ark::archive {
 namespace {
 
-void writeFile(const QString& path, const QByteArray& data) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-  ASSERT_EQ(f.write(data), data.size());
-}
-
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray randomBytes(qint64 n) {
-  QByteArray b(n, Qt::Uninitialized);
-  QRandomGenerator gen(42);
-  gen.fillRange(reinterpret_cast<quint32*>(b.data()), n / 4);
-  return b;
-}
-
-// Every entry of the archive, name to content, as libzip reads it.
-std::map<QString, QByteArray> readArchive(const QString& path) {
-  std::map<QString, QByteArray> out;
-  int err = 0;
-  zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err);
-  if (!za) {
-    ADD_FAILURE() << "libzip cannot open " << path.toStdString() << ": " << err;
-    return out;
-  }
-  for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i) {
-    zip_stat_t st;
-    zip_stat_index(za, i, 0, &st);
-    QByteArray data(static_cast<qsizetype>(st.size), Qt::Uninitialized);
-    zip_file_t* f = zip_fopen_index(za, i, 0);
-    EXPECT_EQ(zip_fread(f, data.data(), st.size), static_cast<zip_int64_t>(st.size));
-    zip_fclose(f);
-    out[QString::fromUtf8(zip_get_name(za, i, ZIP_FL_ENC_STRICT))] = data;
-  }
-  zip_close(za);
-  return out;
-}
-
-QStringList entriesOf(const QString& folder) {
-  return QDir(folder).entryList(
-      QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-// unzip's own test of the archive; returns its output, with the exit code checked.
-QString unzipTest(const QString& archive) {
-  QProcess p;
-  p.start("unzip", {"-t", archive});
-  EXPECT_TRUE(p.waitForFinished(60000));
-  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-  return QString::fromUtf8(p.readAllStandardOutput());
-}
+using namespace readback;
 
 class CompactaPastaTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    zip::addZIP_SetOpenHook({});
     InicializaZip(&window, &txtZip, [](const QString& m) { ADD_FAILURE() << m.toStdString(); });
     QObject::connect(&txtZip, &QLineEdit::textChanged, [this](const QString& line) {
       lines << line;
@@ -98,6 +51,7 @@ class CompactaPastaTest : public ::testing::Test {
       if (onLine) onLine(line);
     });
   }
+  void TearDown() override { zip::addZIP_SetOpenHook({}); }
 
   QWidget window;
   QLineEdit txtZip;
@@ -188,6 +142,8 @@ TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
   const Case cases[] = {
       {"missing source", [](const QString&) { return true; }, "nao-existe/*.*", "destino",
        "Pasta de origem não encontrada: %1/nao-existe"},
+      {"source is a file", [](const QString&) { return true; }, "origem/a.txt/*.*", "destino",
+       "A origem não é uma pasta: %1/origem/a.txt"},
       {"empty source (a sub-folder only)",
        [](const QString& b) {
          return QFile::remove(b + "/origem/a.txt") && QFile::remove(b + "/origem/b.bin") &&
@@ -198,14 +154,13 @@ TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
        [&](const QString& b) { return !root && chmod(path(b + "/origem/b.bin"), 0) == 0; },
        "origem/*.*", "destino", "Não foi possível ler o arquivo: %1/origem/b.bin",
        [&](const QString& b) { chmod(path(b + "/origem/b.bin"), 0644); }},
-      {"file gone during the run",
-       [&](const QString& b) {
-         onLine = [b](const QString& line) {
-           if (CampoArquivo(line) == "a.txt") QFile::remove(b + "/origem/b.bin");
-         };
+      {"every file gone during the run",
+       [](const QString&) {
+         zip::addZIP_SetOpenHook([](const QByteArray& path) { unlink(path.constData()); });
          return true;
        },
-       "origem/*.*", "destino", "Não foi possível ler o arquivo: %1/origem/b.bin"},
+       "origem/*.*", "destino", "Nenhum arquivo para compactar em: %1/origem",
+       [](const QString&) { zip::addZIP_SetOpenHook({}); }},
       {"missing destination folder", [](const QString&) { return true; }, "origem/*.*",
        "nao-existe", "Não foi possível gravar o arquivo: %1/nao-existe/copia.zip"},
       {"unwritable destination folder",
@@ -284,14 +239,6 @@ TEST_F(CompactaPastaTest, FailureReasonsSayWhyInPortuguese) {
          return locked->locked();
        },
        "Não foi possível gravar o arquivo: %1/destino/copia.zip (permissão negada)"},
-      {"source file gone during the run", "destino/copia.zip",
-       [&](const QString& b) {
-         onLine = [b](const QString& line) {
-           if (CampoArquivo(line) == "a.txt") QFile::remove(b + "/origem/b.bin");
-         };
-         return true;
-       },
-       "Não foi possível ler o arquivo: %1/origem/b.bin (arquivo não encontrado)"},
   };
 
   for (const Case& c : cases) {
@@ -320,47 +267,92 @@ TEST_F(CompactaPastaTest, FailureReasonsSayWhyInPortuguese) {
   }
 }
 
-TEST_F(CompactaPastaTest, ARunRemovesTheTemporariesOfAKilledRun) {
+// A forked run into `folder`, ended whatever happens to the test.
+struct ChildRun {
+  pid_t pid = -1;
+  bool reaped = false;
+  ~ChildRun() {
+    if (pid > 0 && !reaped) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+  // Waits for the child to end, or with `stopped` only to stop; the wait status.
+  int wait(bool stopped = false) {
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, stopped ? WUNTRACED : 0), pid);
+    if (!stopped) reaped = true;
+    return status;
+  }
+};
+
+void startRun(ChildRun& run, const QString& archive, const QString& mask,
+              const std::function<void()>& inChild) {
+  run.pid = fork();
+  ASSERT_GE(run.pid, 0);
+  if (run.pid == 0) {
+    rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+    zip::addZIP_SetWindowHandle(nullptr);
+    inChild();
+    CompactaPasta(archive, mask);
+    _exit(RetornoZip == 0 ? 0 : 1);
+  }
+}
+
+TEST_F(CompactaPastaTest, ARunRemovesWhatKilledRunsLeftButNotWhatARunStillWrites) {
   const QString origem = tmp.mkdir("origem");
   const std::map<QString, QByteArray> files = {{"a.txt", "primeiro"},
                                                {"b.bin", randomBytes(1 << 20)}};
   for (const auto& [name, data] : files) writeFile(origem + "/" + name, data);
-  const QString destino = tmp.mkdir("destino");
-  const QString arquivo = destino + "/copia.zip";
+  const QString mes = tmp.mkdir("122026");
 
-  // A run killed while libzip writes: the process ends on a write past its file size
-  // limit, as by a kill, with no clean-up of its own.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    rlimit none{0, 0};
-    setrlimit(RLIMIT_CORE, &none);
+  // Killed while writing: the process ends on a write past its file size limit, as by a
+  // kill, with no clean-up of its own.
+  ChildRun killed;
+  startRun(killed, mes + "/diario_07122026_2205.zip", origem + "/*.*", [] {
     rlimit small{64 * 1024, 64 * 1024};
     setrlimit(RLIMIT_FSIZE, &small);
     signal(SIGXFSZ, SIG_DFL);
-    zip::addZIP_SetWindowHandle(nullptr);
-    CompactaPasta(arquivo, origem + "/*.*");
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
+  });
+  const int status = killed.wait();
   ASSERT_TRUE(WIFSIGNALED(status)) << "the run was not killed: " << status;
-  const QStringList leftovers = entriesOf(destino);
-  const QRegularExpression ours("^\\.copia\\.zip\\.[A-Za-z0-9]{6}$");
-  const QRegularExpression libzips("^\\.copia\\.zip\\.[A-Za-z0-9]{6}\\.[A-Za-z0-9]{6}$");
-  ASSERT_EQ(leftovers.size(), 2) << leftovers.join(", ").toStdString();
-  EXPECT_EQ(leftovers.filter(ours).size(), 1) << leftovers.join(", ").toStdString();
-  EXPECT_EQ(leftovers.filter(libzips).size(), 1) << leftovers.join(", ").toStdString();
+  const QStringList leftovers = entriesOf(mes);
+  ASSERT_EQ(leftovers.size(), 1) << leftovers.join(", ").toStdString();
+  EXPECT_TRUE(QRegularExpression("^\\.diario_07122026_2205\\.zip\\.[A-Za-z0-9]{6}$")
+                  .match(leftovers[0])
+                  .hasMatch())
+      << leftovers[0].toStdString();
 
-  // Another archive's temporaries are not this run's to remove.
-  writeFile(destino + "/.outro.zip.Ab12Cd", "");
-  CompactaPasta(arquivo, origem + "/*.*");
+  // Stopped while writing: its temporary is in use.
+  ChildRun stopped;
+  startRun(stopped, mes + "/diario_07122026_2210.zip", origem + "/*.*", [] {
+    zip::addZIP_SetOpenHook([](const QByteArray&) {
+      static bool once = false;
+      if (!std::exchange(once, true)) raise(SIGSTOP);
+    });
+  });
+  ASSERT_TRUE(WIFSTOPPED(stopped.wait(true)));
+  const QStringList inUse =
+      entriesOf(mes).filter(QRegularExpression("^\\.diario_07122026_2210\\.zip\\."));
+  ASSERT_EQ(inUse.size(), 1) << entriesOf(mes).join(", ").toStdString();
+
+  // The next night's run, of another name, into the same month folder.
+  CompactaPasta(mes + "/diario_08122026_2205.zip", origem + "/*.*");
   ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
-  EXPECT_EQ(readArchive(arquivo), files);
-  EXPECT_EQ(entriesOf(destino), QStringList({".outro.zip.Ab12Cd", "copia.zip"}));
+  EXPECT_EQ(readArchive(mes + "/diario_08122026_2205.zip"), files);
+  EXPECT_EQ(entriesOf(mes), QStringList({inUse[0], "diario_08122026_2205.zip"}));
+
+  // The stopped run goes on to its end undisturbed.
+  kill(stopped.pid, SIGCONT);
+  const int resumed = stopped.wait();
+  EXPECT_TRUE(WIFEXITED(resumed) && WEXITSTATUS(resumed) == 0) << resumed;
+  EXPECT_EQ(readArchive(mes + "/diario_07122026_2210.zip"), files);
+  EXPECT_EQ(entriesOf(mes),
+            QStringList({"diario_07122026_2210.zip", "diario_08122026_2205.zip"}));
 }
 
-TEST_F(CompactaPastaTest, OnlyTemporariesOfThisArchiveNameAreRemoved) {
+TEST_F(CompactaPastaTest, OnlyLeftoversOfKilledRunsAreRemoved) {
   const QString origem = tmp.mkdir("origem");
   writeFile(origem + "/a.txt", "primeiro");
   const QString destino = tmp.mkdir("destino");
@@ -369,12 +361,17 @@ TEST_F(CompactaPastaTest, OnlyTemporariesOfThisArchiveNameAreRemoved) {
     const char* name;
     QByteArray content;
     bool removed;
+    bool held = false;  // locked, as by the run writing it
   } planted[] = {
-      {".diario.zip.Ab12Cd", zipHead, true},         // ours, killed after libzip's rename
-      {".diario.zip.x9Y8z7", "", true},              // ours, killed before anything was written
-      {".diario.zip.Ab12Cd.k3m4n5", zipHead, true},  // libzip's beside ours
-      {".diario.zip.Qw12Er.t6y7u8", "", true},
-      {".diario.zip.backup", "minhas anotações", false},  // same form, not a ZIP
+      {".diario.zip.Ab12Cd", zipHead, true},  // killed after its first write
+      {".diario.zip.x9Y8z7", "", true},       // killed before it
+      {".semanal_07122026_2205.zip.Qw12Er", zipHead, true},  // another archive's
+      {".diario.zip.Ab12Cd.k3m4n5", zipHead, true},  // libzip's, beside ours (older versions)
+      {".mensal.zip.Zx98Cv.t6y7u8", "", true},      // libzip's alone
+      {".emuso.zip.Lk12Mn", zipHead, false, true},  // a run is writing it
+      {".emuso.zip.Lk12Mn.Op34Qr", zipHead, false},  // libzip's, beside one in use
+      {".diario.zip.backup", "minhas anotações", false},  // the form, not the content
+      {".diario.zip.PKnota", "PK, mas não um ZIP", false},
       {".diario.zip.Ab12C", zipHead, false},
       {".diario.zip.Ab12Cde", zipHead, false},
       {".diario.zip.Ab-2Cd", zipHead, false},
@@ -383,14 +380,22 @@ TEST_F(CompactaPastaTest, OnlyTemporariesOfThisArchiveNameAreRemoved) {
       {".diario.zip.Ab12Cd~", zipHead, false},
       {"diario.zip.Ab12Cd", zipHead, false},
       {".diario.zipAb12Cd", zipHead, false},
-      {".diario_07122026_2205.zip.Ab12Cd", zipHead, false},  // another archive name
-      {".Diario.zip.Ab12Cd", zipHead, false},
+      {"..zip.Ab12Cd", zipHead, false},
+      {".notas.txt.Ab12Cd", zipHead, false},  // no archive's
   };
-  for (const Planted& p : planted) writeFile(destino + "/" + p.name, p.content);
+  std::vector<int> locks;
+  for (const Planted& p : planted) {
+    writeFile(destino + "/" + p.name, p.content);
+    if (!p.held) continue;
+    const int fd = open(QFile::encodeName(destino + "/" + p.name).constData(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    locks.push_back(fd);
+  }
   QDir(destino).mkdir(".diario.zip.Pasta1");  // a folder of the temporaries' form
   ASSERT_EQ(symlink("../origem/a.txt", QFile::encodeName(destino + "/.diario.zip.Link12")), 0);
 
   CompactaPasta(destino + "/diario.zip", origem + "/*.*");
+  for (const int fd : locks) close(fd);
   ASSERT_EQ(RetornoZip, 0) << RetornoZipMotivo.toStdString();
 
   QStringList expected = {"diario.zip", ".diario.zip.Pasta1", ".diario.zip.Link12"};

@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zip.h>
+#include <zlib.h>
 
 #include <QFile>
 #include <QPointer>
@@ -14,17 +14,23 @@
 #include <cerrno>
 #include <exception>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
+#include "platform/archive/compressor.h"
 #include "platform/archive/system_reason.h"
+#include "platform/archive/temporaries.h"
+#include "platform/archive/zip_writer.h"
 
 namespace ark::zip {
 namespace {
 
-constexpr qint64 kReadChunk = 1 << 20;  // bytes per read(2) from a source file
 constexpr qint64 kLineEvery = 4 << 20;  // a status line at least this often
 constexpr qint64 kFileUnit = 1;         // weight of a file itself in the percent
+// An entry this size or more gets room for 64-bit sizes in its local header: enough
+// below 4 GiB for deflate's worst growth and a file still being written.
+constexpr qint64 kLargeEntry = 0xFFFFFFFFLL - (64LL << 20);
 
 struct State {
   QPointer<QObject> parent;
@@ -36,6 +42,7 @@ struct State {
   QString archive;
   QString lastError;
   bool running = false;
+  OpenHook openHook;
 };
 
 State& state() {
@@ -55,18 +62,20 @@ QString writeFailure(const QString& path, int err) {
 struct Entry {
   QByteArray path;  // as the file system spells it
   QString shownPath;
-  QString name;  // stored in the archive, without folder
+  QByteArray name;  // stored in the archive, without folder, byte for byte
+  QString shownName;
   qint64 size = 0;
-  time_t mtime = 0;
 };
 
 // One addZIP call: the files, the progress count and the first failure.
 struct Run {
   std::vector<Entry> entries;
+  QStringList folders;
   QPointer<QObject> status;
   qint64 unitsTotal = 0;
   qint64 unitsDone = 0;
   int lastPercent = 0;
+  int lastWritten = -1;
   QString error;
   qint16 code = kOk;
   std::exception_ptr raised;
@@ -98,7 +107,7 @@ struct Run {
                      : 0;
     // A "|" in a file name (allowed here, not on Windows) would shift the fields after it;
     // joined, not arg()-chained, so a "%5" in a name is not taken for a field either.
-    QString shownName = e.name;
+    QString shownName = e.shownName;
     shownName.replace(QLatin1Char('|'), QChar(0x00A6));
     const QString text = QStringList{QStringLiteral("ZIP"),
                                      action,
@@ -113,136 +122,6 @@ struct Run {
   }
 };
 
-// A libzip source that reads one file in large chunks and reports progress as it is read
-// (libzip reads its sources inside zip_close).
-struct FileSource {
-  Run* run;
-  int index;
-  int fd = -1;
-  qint64 position = 0;  // bytes handed to libzip
-  qint64 counted = 0;   // bytes already counted in the run's progress
-  qint64 nextLine = 0;
-  bool ended = false;
-  std::unique_ptr<char[]> buffer;
-  qint64 bufferStart = 0;
-  qint64 bufferLength = 0;
-  zip_error_t error;
-
-  FileSource(Run* r, int i) : run(r), index(i) { zip_error_init(&error); }
-  ~FileSource() {
-    if (fd >= 0) ::close(fd);
-    zip_error_fini(&error);
-  }
-
-  const Entry& entry() const { return run->entries[index]; }
-
-  void advance(qint64 to) {
-    if (to > counted) {
-      run->unitsDone += to - counted;
-      counted = to;
-    }
-  }
-
-  zip_int64_t open() {
-    fd = ::open(entry().path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      const int err = errno;
-      zip_error_set(&error, ZIP_ER_OPEN, err);
-      run->fail(kReadError, readFailure(entry().shownPath, err));
-      return -1;
-    }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    position = 0;
-    bufferLength = 0;
-    nextLine = kLineEvery;
-    run->line(QStringLiteral("Compactando"), index, 0);
-    return 0;
-  }
-
-  zip_int64_t read(void* data, zip_uint64_t len) {
-    if (bufferLength == 0) {
-      if (!buffer) buffer.reset(new char[kReadChunk]);
-      ssize_t n;
-      do {
-        n = ::read(fd, buffer.get(), kReadChunk);
-      } while (n < 0 && errno == EINTR);
-      if (n < 0) {
-        const int err = errno;
-        zip_error_set(&error, ZIP_ER_READ, err);
-        run->fail(kReadError, readFailure(entry().shownPath, err));
-        return -1;
-      }
-      if (n == 0) {
-        if (!ended) {
-          ended = true;
-          advance(position + kFileUnit);
-          run->line(QStringLiteral("Compactando"), index, position, true);
-        }
-        return 0;
-      }
-      bufferStart = 0;
-      bufferLength = n;
-    }
-    const qint64 n = std::min<qint64>(static_cast<qint64>(len), bufferLength);
-    memcpy(data, buffer.get() + bufferStart, n);
-    bufferStart += n;
-    bufferLength -= n;
-    position += n;
-    advance(position);
-    if (position >= nextLine) {
-      nextLine = position + kLineEvery;
-      run->line(QStringLiteral("Compactando"), index, position);
-    }
-    return n;
-  }
-
-  zip_int64_t stat(void* data, zip_uint64_t len) {
-    zip_stat_t* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &error);
-    if (!st) return -1;
-    zip_stat_init(st);
-    st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-    st->size = static_cast<zip_uint64_t>(entry().size);
-    st->mtime = entry().mtime;
-    return sizeof(*st);
-  }
-
-  static zip_int64_t callback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
-    auto* self = static_cast<FileSource*>(user);
-    try {
-      switch (cmd) {
-        case ZIP_SOURCE_OPEN:
-          return self->open();
-        case ZIP_SOURCE_READ:
-          return self->read(data, len);
-        case ZIP_SOURCE_CLOSE:
-          if (self->fd >= 0) ::close(self->fd);
-          self->fd = -1;
-          return 0;
-        case ZIP_SOURCE_STAT:
-          return self->stat(data, len);
-        case ZIP_SOURCE_ERROR:
-          return zip_error_to_data(&self->error, data, len);
-        case ZIP_SOURCE_FREE:
-          delete self;
-          return 0;
-        case ZIP_SOURCE_SUPPORTS:
-          return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                                ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
-                                                -1);
-        default:
-          zip_error_set(&self->error, ZIP_ER_OPNOTSUPP, 0);
-          return -1;
-      }
-    } catch (...) {
-      // Nothing may unwind through libzip's C frames: keep it for after the clean-up.
-      if (!self->run->raised) self->run->raised = std::current_exception();
-      self->run->fail(kReadError, QStringLiteral("Compactação interrompida"));
-      zip_error_set(&self->error, ZIP_ER_CANCELLED, 0);
-      return -1;
-    }
-  }
-};
-
 QString folderOf(const QString& path) {
   const int cut = path.lastIndexOf(QLatin1Char('/'));
   if (cut < 0) return QStringLiteral(".");
@@ -250,82 +129,40 @@ QString folderOf(const QString& path) {
   return path.left(cut);
 }
 
-// Temporary names beside an archive: ours, "." + the archive's name + "." + six letters or
-// digits (mkstemp), and libzip's own for that one, which adds "." + six more.
-constexpr int kTempRandom = 6;
-
-QByteArray tempTemplate(const QByteArray& folder, const QByteArray& name) {
-  return folder + "/." + name + "." + QByteArray(kTempRandom, 'X');
-}
-
-bool isRandomPart(const QByteArray& part) {
-  return part.size() == kTempRandom && std::all_of(part.begin(), part.end(), [](char c) {
-           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-         });
-}
-
-bool isTempNameOf(const QByteArray& entry, const QByteArray& name) {
-  const QByteArray prefix = "." + name + ".";
-  if (!entry.startsWith(prefix)) return false;
-  const QByteArray rest = entry.mid(prefix.size());
-  if (rest.size() == kTempRandom) return isRandomPart(rest);
-  return rest.size() == 2 * kTempRandom + 1 && rest[kTempRandom] == '.' &&
-         isRandomPart(rest.left(kTempRandom)) && isRandomPart(rest.mid(kTempRandom + 1));
-}
-
-// Either temporary is empty or a ZIP being (or having been) written; anything else of a
-// matching name is someone else's file.
-bool looksLikeOurTemp(int dirFd, const char* name) {
-  struct stat st;
-  if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
-  if (st.st_size == 0) return true;
-  const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return false;
-  char head[2];
-  const bool zip = ::read(fd, head, 2) == 2 && head[0] == 'P' && head[1] == 'K';
-  ::close(fd);
-  return zip;
-}
-
-// Temporaries of this archive left by a run that never ended (the process was killed).
-// Best effort: one that cannot be removed does not stop the run.
-void removeLeftovers(const QString& target) {
-  const QByteArray path = QFile::encodeName(target);
-  const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-  if (name.isEmpty()) return;
-  DIR* dir = ::opendir(QFile::encodeName(folderOf(target)).constData());
-  if (!dir) return;
-  std::vector<QByteArray> found;
-  while (const dirent* d = ::readdir(dir)) {
-    const QByteArray entry(d->d_name);
-    if (isTempNameOf(entry, name) && looksLikeOurTemp(::dirfd(dir), d->d_name))
-      found.push_back(entry);
-  }
-  for (const QByteArray& entry : found) ::unlinkat(::dirfd(dir), entry.constData(), 0);
-  ::closedir(dir);
+QString sourceFailure(const QString& folder, int err) {
+  return withSystemReason(QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder),
+                          err);
 }
 
 // Lists the regular files matching one mask into the run; false (with the run's failure
 // set) when the folder cannot be read.
-bool listMask(Run& run, const QString& mask, const struct stat* archive) {
+bool listMask(Run& run, const QString& mask, const struct stat* archive,
+              std::set<QByteArray>& names) {
   const int cut = mask.lastIndexOf(QLatin1Char('/'));
   const QString folder = folderOf(mask);
   const QString pattern = mask.mid(cut + 1);
   const bool all = pattern == QLatin1String("*.*") || pattern == QLatin1String("*");
   const QRegularExpression wildcard =
       all ? QRegularExpression() : QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive);
+  run.folders.append(folder);
 
   const QByteArray folderBytes = QFile::encodeName(folder);
   struct stat fst;
-  if (::stat(folderBytes.constData(), &fst) != 0 || !S_ISDIR(fst.st_mode)) {
-    run.fail(kSourceNotFound, QStringLiteral("Pasta de origem não encontrada: %1").arg(folder));
+  if (::stat(folderBytes.constData(), &fst) != 0) {
+    const int err = errno;
+    if (err == ENOENT || err == ENOTDIR)
+      run.fail(kSourceNotFound, QStringLiteral("Pasta de origem não encontrada: %1").arg(folder));
+    else
+      run.fail(kReadError, sourceFailure(folder, err));
+    return false;
+  }
+  if (!S_ISDIR(fst.st_mode)) {
+    run.fail(kSourceNotAFolder, QStringLiteral("A origem não é uma pasta: %1").arg(folder));
     return false;
   }
   DIR* dir = ::opendir(folderBytes.constData());
   if (!dir) {
-    run.fail(kReadError,
-             withSystemReason(
-                 QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder), errno));
+    run.fail(kReadError, sourceFailure(folder, errno));
     return false;
   }
   std::vector<Entry> found;
@@ -354,18 +191,23 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive) {
     if (!S_ISREG(st.st_mode)) continue;
     // The archive being replaced is not part of its own backup.
     if (archive && st.st_dev == archive->st_dev && st.st_ino == archive->st_ino) continue;
-    found.push_back({path, shown, name, static_cast<qint64>(st.st_size), st.st_mtime});
+    found.push_back({path, shown, raw, name, static_cast<qint64>(st.st_size)});
   }
   ::closedir(dir);
   if (err) {
-    run.fail(kReadError,
-             withSystemReason(
-                 QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder), err));
+    run.fail(kReadError, sourceFailure(folder, err));
     return false;
   }
   std::sort(found.begin(), found.end(),
             [](const Entry& a, const Entry& b) { return a.path < b.path; });
-  for (Entry& e : found) run.entries.push_back(std::move(e));
+  for (Entry& e : found) {
+    // Two masks (overlapping, or of two folders) may bring the same name twice.
+    if (!names.insert(e.name).second) {
+      run.fail(kWriteError, QStringLiteral("Nome repetido no arquivo ZIP: %1").arg(e.shownName));
+      return false;
+    }
+    run.entries.push_back(std::move(e));
+  }
   return true;
 }
 
@@ -381,9 +223,88 @@ int syncPath(const QByteArray& path, bool folder) {
   return err;
 }
 
-// Writes the listed files into `target`: into a temporary file beside it, synced and
-// renamed over it only when complete.
-void writeArchive(Run& run, const QString& target, int level) {
+// The temporary of a run: removed unless it became the archive; closing it ends the lock.
+struct TempFile {
+  LockedTemp t;
+  bool renamed = false;
+  ~TempFile() {
+    if (t.fd < 0) return;
+    if (!renamed) ::unlink(t.path.constData());
+    ::close(t.fd);
+  }
+};
+
+// Copies the compressed files into the archive on the calling thread, with the status
+// lines, while the compressor works ahead. False when the run failed.
+bool copyEntries(Run& run, ZipWriter& zip, Compressor& compressor, const QString& target) {
+  int index = -1;
+  quint32 crc = 0;
+  quint64 compressed = 0, size = 0;
+  qint64 nextLine = 0;
+  bool stored = false;
+  int written = 0;
+  for (;;) {
+    const Compressor::Item item = compressor.next();
+    int err = 0;
+    switch (item.kind) {
+      case Compressor::Item::Start:
+        index = item.entry;
+        crc = 0;
+        compressed = size = 0;
+        nextLine = kLineEvery;
+        err = zip.begin(run.entries[index].name, item.mode, item.mtime, item.size >= kLargeEntry);
+        if (!err) run.line(QStringLiteral("Compactando"), index, 0);
+        break;
+      case Compressor::Item::Block:
+        stored = item.stored;  // level 0 stores every block, a stored file is one block
+        err = zip.data(reinterpret_cast<const char*>(item.bytes->data()), item.bytes->size());
+        if (err) break;
+        crc = static_cast<quint32>(crc32_combine(crc, item.crc, item.length));
+        compressed += item.bytes->size();
+        size += static_cast<quint64>(item.length);
+        run.unitsDone += item.length;
+        if (item.last) {
+          err = zip.end(stored, crc, compressed, size);
+          if (err) break;
+          ++written;
+          run.lastWritten = index;
+          run.unitsDone += kFileUnit;
+          run.line(QStringLiteral("Compactando"), index, static_cast<qint64>(size), true);
+        } else if (static_cast<qint64>(size) >= nextLine) {
+          nextLine = static_cast<qint64>(size) + kLineEvery;
+          run.line(QStringLiteral("Compactando"), index, static_cast<qint64>(size));
+        }
+        break;
+      case Compressor::Item::Gone:
+        // Deleted since the listing (a temporary file of the business system, say): the
+        // backup holds what is there.
+        run.unitsDone += run.entries[item.entry].size + kFileUnit;
+        break;
+      case Compressor::Item::Failed:
+        run.fail(kReadError, item.entry >= 0
+                                 ? readFailure(run.entries[item.entry].shownPath, item.error)
+                                 : withSystemReason(QStringLiteral("Compactação interrompida"),
+                                                    item.error));
+        return false;
+      case Compressor::Item::End:
+        if (written == 0) {
+          run.fail(kNothingToArchive, QStringLiteral("Nenhum arquivo para compactar em: %1")
+                                          .arg(run.folders.join(QStringLiteral(", "))));
+          return false;
+        }
+        if ((err = zip.finish())) break;
+        return true;
+    }
+    if (err) {
+      run.fail(kWriteError, writeFailure(target, err));
+      return false;
+    }
+  }
+}
+
+// Writes the listed files into `target`: into a locked temporary file beside it, synced
+// and renamed over it only when complete.
+void writeArchive(Run& run, const QString& target, int level, const OpenHook& hook) {
   const QByteArray finalPath = QFile::encodeName(target);
   const QByteArray folder = QFile::encodeName(folderOf(target));
 
@@ -398,68 +319,42 @@ void writeArchive(Run& run, const QString& target, int level) {
     mode = 0666 & ~mask;
   }
 
-  QByteArray temp = tempTemplate(folder, finalPath.mid(finalPath.lastIndexOf('/') + 1));
-  const int tfd = ::mkstemp(temp.data());
-  if (tfd < 0) {
+  TempFile temp{createLockedTemp(folder, finalPath.mid(finalPath.lastIndexOf('/') + 1))};
+  if (temp.t.fd < 0) {
+    run.fail(kWriteError, writeFailure(target, temp.t.error));
+    return;
+  }
+  ::fchmod(temp.t.fd, mode);
+
+  std::vector<QByteArray> paths;
+  paths.reserve(run.entries.size());
+  for (const Entry& e : run.entries) paths.push_back(e.path);
+  std::unique_ptr<Compressor> compressor;
+  try {
+    compressor = std::make_unique<Compressor>(std::move(paths), level, hook);
+  } catch (const std::exception&) {  // no threads or no memory to be had
+    run.fail(kWriteError, withSystemReason(QStringLiteral("Não foi possível compactar os arquivos"),
+                                           ENOMEM));
+    return;
+  }
+  try {
+    ZipWriter zip(temp.t.fd, level);
+    if (!copyEntries(run, zip, *compressor, target)) return;
+  } catch (...) {
+    // Raised by the status window's handler: the run ends like a failure first.
+    run.raised = std::current_exception();
+    run.fail(kReadError, QStringLiteral("Compactação interrompida"));
+    return;
+  }
+  if (::fsync(temp.t.fd) != 0) {
     run.fail(kWriteError, writeFailure(target, errno));
     return;
   }
-  ::fchmod(tfd, mode);
-  ::close(tfd);
-
-  auto abandon = [&](int err) {
-    ::unlink(temp.constData());
-    run.fail(kWriteError, writeFailure(target, err));
-  };
-
-  int zerr = 0;
-  zip_t* za = zip_open(temp.constData(), ZIP_CREATE | ZIP_TRUNCATE, &zerr);
-  if (!za) {
-    abandon(0);
+  if (::rename(temp.t.path.constData(), finalPath.constData()) != 0) {
+    run.fail(kWriteError, writeFailure(target, errno));
     return;
   }
-  for (int i = 0; i < static_cast<int>(run.entries.size()); ++i) {
-    auto* ctx = new FileSource(&run, i);
-    zip_source_t* src = zip_source_function(za, &FileSource::callback, ctx);
-    if (!src) {
-      delete ctx;
-      zip_discard(za);
-      abandon(0);
-      return;
-    }
-    const QByteArray name = run.entries[i].name.toUtf8();
-    const zip_int64_t idx = zip_file_add(za, name.constData(), src, ZIP_FL_ENC_UTF_8);
-    if (idx < 0) {
-      zip_source_free(src);
-      zip_discard(za);
-      ::unlink(temp.constData());
-      run.fail(kWriteError,
-               QStringLiteral("Nome repetido no arquivo ZIP: %1").arg(run.entries[i].name));
-      return;
-    }
-    if (level == 0)
-      zip_set_file_compression(za, idx, ZIP_CM_STORE, 0);
-    else
-      zip_set_file_compression(za, idx, ZIP_CM_DEFLATE, static_cast<zip_uint32_t>(level));
-  }
-
-  if (zip_close(za) != 0) {
-    // libzip has removed its own temporary file; a read failure was recorded by the source.
-    const int err = zip_error_system_type(zip_get_error(za)) == ZIP_ET_SYS
-                        ? zip_error_code_system(zip_get_error(za))
-                        : 0;
-    zip_discard(za);
-    abandon(err);
-    return;
-  }
-  if (const int err = syncPath(temp, false)) {
-    abandon(err);
-    return;
-  }
-  if (::rename(temp.constData(), finalPath.constData()) != 0) {
-    abandon(errno);
-    return;
-  }
+  temp.renamed = true;
   if (const int err = syncPath(folder, true)) run.fail(kWriteError, writeFailure(target, err));
 }
 
@@ -539,25 +434,23 @@ qint16 addZIP() {
   } else if (masks.isEmpty()) {
     run.fail(kNothingToArchive, QStringLiteral("Nenhum arquivo para compactar"));
   } else {
-    removeLeftovers(target);
+    removeLeftovers(QFile::encodeName(folderOf(target)));
     struct stat archive;
     const bool exists = ::stat(QFile::encodeName(target).constData(), &archive) == 0;
+    std::set<QByteArray> names;
     for (const QString& mask : masks) {
-      if (!listMask(run, mask, exists ? &archive : nullptr)) break;
+      if (!listMask(run, mask, exists ? &archive : nullptr, names)) break;
     }
-    if (run.code == kOk && run.entries.empty()) {
-      QStringList folders;
-      for (const QString& mask : masks) folders.append(folderOf(mask));
+    if (run.code == kOk && run.entries.empty())
       run.fail(kNothingToArchive, QStringLiteral("Nenhum arquivo para compactar em: %1")
-                                      .arg(folders.join(QStringLiteral(", "))));
-    }
+                                      .arg(run.folders.join(QStringLiteral(", "))));
     if (run.code == kOk) {
       for (const Entry& e : run.entries) run.unitsTotal += e.size + kFileUnit;
-      writeArchive(run, target, level);
+      writeArchive(run, target, level, s.openHook);
     }
-    if (run.code == kOk && !run.entries.empty())
-      run.line(QStringLiteral("Concluído"), static_cast<int>(run.entries.size()) - 1,
-               run.entries.back().size, true, true);
+    if (run.code == kOk)
+      run.line(QStringLiteral("Concluído"), run.lastWritten, run.entries[run.lastWritten].size,
+               true, true);
   }
 
   if (run.raised) std::rethrow_exception(run.raised);
@@ -566,6 +459,10 @@ qint16 addZIP() {
 
 QString addZIP_LastError() {
   return state().lastError;
+}
+
+void addZIP_SetOpenHook(OpenHook hook) {
+  state().openHook = std::move(hook);
 }
 
 }  // namespace ark::zip

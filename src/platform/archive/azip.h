@@ -9,16 +9,25 @@
 //   1 "ZIP"  2 action ("Compactando", "Concluído")  3 file number (from 1)  4 file name
 //   (a "|" in it shown as "¦")
 //   5 file size in bytes  6 file percent  7 overall percent (0 to 100)  8 bytes read so far
-// A line is written when a file is opened, every few megabytes while it is read and when it
-// has been read; the last line (overall 100) only once the archive is in place.
+// A line is written when a file's data starts going into the archive, every few megabytes
+// of it and when it is all in; the last line (overall 100) only once the archive is in
+// place. The files are read and deflated on other threads, one per core; the lines, and
+// so the status window's handler, stay on the calling thread.
+//
+// Each entry keeps the file's name byte for byte (flagged UTF-8 when it is), its Unix mode
+// and its modification time (exact, beside the DOS time). A file gone when its turn comes
+// is left out; one that cannot be read fails the run. The same files give the same
+// archive bytes.
 //
 // An archive is written to a temporary file beside it and renamed over its name only when
 // complete and synced: a failed run leaves no partial file and any older archive of the
-// same name as it was. A run first removes the temporaries of its archive that a killed
-// process left behind.
+// same name as it was. A run first removes, from the archive's folder, the temporaries
+// that killed runs left behind (see temporaries.h).
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace ark::zip {
 
@@ -30,6 +39,7 @@ inline constexpr qint16 kSourceNotFound = 3;    // the include folder does not e
 inline constexpr qint16 kReadError = 4;         // a folder or file could not be read
 inline constexpr qint16 kNothingToArchive = 5;  // no file matched the masks
 inline constexpr qint16 kWriteError = 6;        // the archive could not be written
+inline constexpr qint16 kSourceNotAFolder = 7;  // the include folder is a file
 
 qint16 addZIP_Initialise();
 qint16 addUNZIP_Initialise();
@@ -51,5 +61,9 @@ qint16 addZIP();
 
 // Why the latest addZIP failed, in Portuguese; empty after a successful one.
 QString addZIP_LastError();
+
+// For tests: called with each file's path just before it is opened, on the reader thread.
+using OpenHook = std::function<void(const QByteArray& path)>;
+void addZIP_SetOpenHook(OpenHook hook);
 
 }  // namespace ark::zip
