@@ -1,6 +1,7 @@
-// The PRAXEL maintenance job over 50 000 patients and 200 000 agenda rows, against the
-// same changes made on a copy of the file by a handful of set-based SQL statements with
-// the same durability settings: the most the engine could do for this job.
+// The PRAXEL maintenance job over 50 000 patients and 200 000 agenda rows (times the
+// first argument), against the same changes made on a copy of the file by a handful of
+// set-based SQL statements with the same durability settings: the most the engine could
+// do for this job.
 #include <sqlite3.h>
 
 #include <QApplication>
@@ -15,35 +16,23 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_support.h"
 #include "maintenance/calcula_idade.h"
 #include "maintenance/maintenance.h"
 #include "maintenance/maintenance_runner.h"
 #include "platform/core/runtime.h"
 
 namespace {
-constexpr int kPatients = 50000;
-constexpr int kAgenda = 200000;
-constexpr int kDoctors = 20;
+int kPatients = 50000;
+int kAgenda = 200000;
+int kDoctors = 20;
+bool kIndexes = true;
 constexpr int kSlots = 18;  // half hours from 08:00
 constexpr int kFirstDay = -500, kLastDay = 60;
 constexpr int kRetention = 365;
 
-sqlite3* openDirect(const QString& path) {
-  sqlite3* h = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                  nullptr);
-  sqlite3_busy_timeout(h, 5000);
-  sqlite3_exec(h, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-  return h;
-}
-
-void exec(sqlite3* h, const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    std::fprintf(stderr, "SQL failed: %s\n%s\n", err, sql);
-    std::exit(1);
-  }
-}
+using bench::exec;
+using bench::openDirect;
 
 QString cpfOf(int i) {
   return QStringLiteral("%1").arg(10000000000LL + qint64(i) * 7919, 11, 10, QLatin1Char('0'));
@@ -126,11 +115,12 @@ void create(const QString& path, const QDate& today) {
     sqlite3_reset(st);
   }
   sqlite3_finalize(st);
-  exec(h,
-       "COMMIT;"
-       "CREATE INDEX paciente_cpf ON paciente (cpf);"
-       "CREATE INDEX agenda_cpf ON agenda (cpf);"
-       "PRAGMA wal_checkpoint(TRUNCATE);");
+  exec(h, "COMMIT;");
+  if (kIndexes)
+    exec(h,
+         "CREATE INDEX paciente_cpf ON paciente (cpf);"
+         "CREATE INDEX agenda_cpf ON agenda (cpf);");
+  exec(h, "PRAGMA wal_checkpoint(TRUNCATE);");
   sqlite3_close(h);
 }
 
@@ -204,6 +194,11 @@ QByteArray digest(const QString& path) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  const bench::Options opt = bench::options(argc, argv);
+  kPatients *= opt.scale;
+  kAgenda *= opt.scale;
+  kDoctors *= opt.scale;
+  kIndexes = opt.indexes;
   QTemporaryDir dir;
   const QString base = dir.filePath(QStringLiteral("base"));
   const QString copy = dir.filePath(QStringLiteral("copia"));
@@ -219,32 +214,11 @@ int main(int argc, char** argv) {
 
   const double limit = plainSql(copy + QStringLiteral("/praxel.mdb"));
 
-  ark::maintenance::BaseSistema = base + QLatin1Char('/');
-  // The time at which each step label first shows, from the message pumps.
-  QStringList stepNames;
-  std::vector<double> stepStarts;
-  ark::maintenance::MaintenanceRunner::pumpHook =
-      [&](const ark::maintenance::MaintenanceRunner& w) {
-        const QString step = w.stepLabel->text();
-        if (stepNames.isEmpty() || stepNames.last() != step) {
-          stepNames << step;
-          stepStarts.push_back(t.elapsed() / 1000.0);
-        }
-      };
-  t.restart();
-  const ark::maintenance::JobOutcome out =
-      ark::maintenance::showMaintenanceWindow(QStringLiteral("frm_atualiza"));
-  const double job = t.elapsed() / 1000.0;
-  ark::maintenance::MaintenanceRunner::pumpHook = nullptr;
-  for (int i = 0; i < stepNames.size(); ++i)
-    std::printf("  %s from %.3f s to %.3f s\n", qPrintable(stepNames[i]), stepStarts[i],
-                i + 1 < stepNames.size() ? stepStarts[i + 1] : job);
-  if (!out.completed) std::fprintf(stderr, "job failed: %s\n", qPrintable(out.reason));
-
+  const double job = bench::runJob(QStringLiteral("frm_atualiza"), base);
   const bool same = digest(file) == digest(copy + QStringLiteral("/praxel.mdb"));
   std::printf("PRAXEL job through the views:   %.3f s\n", job);
   std::printf("the same changes by plain SQL:  %.3f s\n", limit);
   std::printf("results identical: %s\n", same ? "yes" : "NO");
   std::printf("ratio %.2f\n", job / limit);
-  return out.completed && same ? 0 : 1;
+  return job >= 0 && same ? 0 : 1;
 }

@@ -10,19 +10,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/database/database.h"
 
 namespace {
 constexpr int kRows = 100000;
 
-sqlite3* openDirect(const QString& path) {
-  sqlite3* h = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                  nullptr);
-  sqlite3_busy_timeout(h, 5000);
-  sqlite3_exec(h, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-  return h;
-}
+using bench::openDirect;
 
 void create(const QString& path) {
   sqlite3* h = openDirect(path);

@@ -1,0 +1,160 @@
+#pragma once
+// What the job benchmarks share: the database opened directly with the views' durability
+// settings, the size factor from the command line, and the run of a maintenance window
+// with the time each step label first showed.
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "maintenance/maintenance.h"
+#include "maintenance/maintenance_runner.h"
+
+namespace bench {
+
+inline sqlite3* openDirect(const QString& path) {
+  sqlite3* h = nullptr;
+  sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                  nullptr);
+  sqlite3_busy_timeout(h, 5000);
+  sqlite3_exec(h, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  return h;
+}
+
+inline void exec(sqlite3* h, const char* sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+    std::fprintf(stderr, "SQL failed: %s\n%s\n", err, sql);
+    std::exit(1);
+  }
+}
+
+// Runs `sql` once per row with the values `bind` gives it, in one transaction.
+template <class Bind>
+void fill(sqlite3* h, const char* sql, int rows, Bind bind) {
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(h));
+    std::exit(1);
+  }
+  exec(h, "BEGIN");
+  for (int i = 0; i < rows; ++i) {
+    bind(st, i);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+  }
+  exec(h, "COMMIT");
+  sqlite3_finalize(st);
+}
+
+inline void text(sqlite3_stmt* st, int col, const QByteArray& v) {
+  sqlite3_bind_text(st, col, v.constData(), int(v.size()), SQLITE_TRANSIENT);
+}
+
+// The row counts are multiplied by the first argument (1 when none): "2" measures the
+// growth of the job with twice the rows. "sem-indices" as any argument leaves out the
+// indexes of the business tables.
+struct Options {
+  int scale = 1;
+  bool indexes = true;
+};
+
+inline Options options(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    if (QByteArray(argv[i]) == "sem-indices")
+      o.indexes = false;
+    else if (std::atoi(argv[i]) > 0)
+      o.scale = std::atoi(argv[i]);
+  }
+  return o;
+}
+
+// Runs the named maintenance window on the database in `base` and prints each step's
+// span; the job's time in seconds, or a negative time when the job did not complete.
+inline double runJob(const QString& window, const QString& base) {
+  ark::maintenance::BaseSistema = base + QLatin1Char('/');
+  QStringList stepNames;
+  std::vector<double> stepStarts;
+  QElapsedTimer t;
+  ark::maintenance::MaintenanceRunner::pumpHook =
+      [&](const ark::maintenance::MaintenanceRunner& w) {
+        const QString step = w.stepLabel->text();
+        if (stepNames.isEmpty() || stepNames.last() != step) {
+          stepNames << step;
+          stepStarts.push_back(t.elapsed() / 1000.0);
+        }
+      };
+  t.start();
+  const ark::maintenance::JobOutcome out = ark::maintenance::showMaintenanceWindow(window);
+  const double job = t.elapsed() / 1000.0;
+  ark::maintenance::MaintenanceRunner::pumpHook = nullptr;
+  for (int i = 0; i < stepNames.size(); ++i)
+    std::printf("  %s from %.3f s to %.3f s\n", qPrintable(stepNames[i]), stepStarts[i],
+                i + 1 < stepNames.size() ? stepStarts[i + 1] : job);
+  if (!out.completed) {
+    std::fprintf(stderr, "job failed: %s\n", qPrintable(out.reason));
+    return -1;
+  }
+  return job;
+}
+
+// Runs an SQL text on the file, timed from opening the connection to closing it.
+inline double timedSql(const QString& path, const QString& sql) {
+  QElapsedTimer t;
+  t.start();
+  sqlite3* h = openDirect(path);
+  exec(h, sql.toUtf8().constData());
+  sqlite3_close(h);
+  return t.elapsed() / 1000.0;
+}
+
+// The business database `name` in a base folder, and the path of its copy in another one
+// (BENCH_KEEP set keeps both).
+struct Files {
+  explicit Files(const QString& name)
+      : base(dir.filePath(QStringLiteral("base"))),
+        file(base + QLatin1Char('/') + name),
+        copy(dir.filePath(QStringLiteral("copia/")) + name) {
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
+    QDir().mkpath(base);
+    QDir().mkpath(dir.filePath(QStringLiteral("copia")));
+  }
+  QTemporaryDir dir;
+  QString base, file, copy;
+};
+
+// Runs the job's window on the file and the plain SQL on its copy, and prints both times,
+// what `counts` finds on each side, and last the ratio; the process's exit code.
+template <class Plain, class Counts>
+int compare(const char* job, const QString& window, const Files& f, Plain plain, Counts counts) {
+  const double limit = plain(f.copy);
+  const double took = runJob(window, f.base);
+  std::printf("%s job through the views:%*s%.3f s\n", job, int(10 - qstrlen(job)), "", took);
+  std::printf("the same changes by plain SQL:  %.3f s\n", limit);
+  std::printf("job:       %s\n", counts(f.file).constData());
+  std::printf("plain SQL: %s\n", counts(f.copy).constData());
+  std::printf("ratio %.2f\n", took / limit);
+  return took >= 0 ? 0 : 1;
+}
+
+// The first column of the first row as text.
+inline QByteArray value(sqlite3* h, const char* sql) {
+  sqlite3_stmt* st = nullptr;
+  QByteArray out;
+  if (sqlite3_prepare_v2(h, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  return out;
+}
+
+}  // namespace bench
