@@ -150,6 +150,36 @@ TEST(TextComparisons, OrderByTextIsDictionaryOrder) {
             QStringList({"", "123", "AÇÃO", "ação", "ágata", "Bruno", "edson", "Élcio", "Zeca"}));
 }
 
+// A day stored in two forms, or a text in two letter cases, is one row of a DISTINCT.
+TEST(Distinct, RowsAreTheSameWhenTheirValuesAre) {
+  test::DbFile f(QStringLiteral(
+      "CREATE TABLE saida (codcli LONG, dtemissao DATETIME, situacao VARCHAR(10));"
+      "INSERT INTO saida VALUES (5, '2026-12-20 00:00:00', 'ATIVO'), (5, '20/12/2026', 'Ativo'),"
+      " (5, 46376, 'ativo'), (5, '2026-12-21', 'BLOQUEADO'), (5, NULL, 'Bloqueado'),"
+      " (5, '__/__/____', 'INATIVO'), (6, '20/12/2026', 'ATIVO');"));
+  auto db = Database::open(f.path());
+  const struct {
+    const char* source;
+    int rows;
+  } cases[] = {
+      {"Select distinct dtemissao,codcli from saida where codcli = 5 order by dtemissao", 3},
+      {"select distinct situacao from saida", 3},
+      {"select distinct codcli, situacao from saida order by codcli", 4},
+      {"select distinct codcli from saida;", 2},
+  };
+  for (const auto& c : cases) {
+    Recordset rs(db, QString::fromUtf8(c.source), QStringLiteral("Tsaida"));
+    EXPECT_EQ(rs.size(), c.rows) << c.source;
+  }
+  // The rows keep their kinds: a day reads as a date.
+  Recordset rs(db,
+               QStringLiteral("Select distinct dtemissao,codcli from saida where codcli = 5 "
+                              "order by dtemissao"),
+               QStringLiteral("Tsaida"));
+  rs.MoveNext();
+  EXPECT_EQ(rs.field(QStringLiteral("dtemissao")), Value::date(QDate(2026, 12, 20)));
+}
+
 // The look-ups a job makes for each row keep the business database's indexes.
 TEST(IndexedLookups, CodesNumbersAndDigitTextsKeepTheirIndexes) {
   test::DbFile f(QStringLiteral(

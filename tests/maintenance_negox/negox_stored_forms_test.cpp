@@ -108,5 +108,26 @@ TEST_F(NegoxJob, ActiveCustomersInAnyLetterCaseAreRatedInDictionaryOrder) {
   EXPECT_EQ(records.mid(first, 4), QStringList({"ágata", "Bruno", "Élcio", "zeca"}));
 }
 
+// A purchase day stored in two forms is one day of the interval.
+TEST_F(NegoxJob, PurchaseDaysCountOnceWhateverFormTheyHave) {
+  QString data = kParam +
+                 "INSERT INTO cliente (codigo, nome, situacao, conceito, dtultcompra,"
+                 " dataprimeiracompra) VALUES (1, 'Ana', 'ATIVO', 9, " +
+                 day(-10) + ", " + day(-100) + ");";
+  for (int f = 0; f < 4; ++f)
+    data += QStringLiteral(
+                "INSERT INTO saida VALUES (%1, 1, %2);"
+                "INSERT INTO lancamento_servico VALUES (1, %3);"
+                "INSERT INTO fechamento_os VALUES (1, %4);")
+                .arg(f)
+                .arg(storedForms(kToday.addDays(-100))[f], storedForms(kToday.addDays(-50))[f],
+                     storedForms(kToday.addDays(-10))[f]);
+  make(data);
+  runCompleted();
+  // 90 days over three purchase days.
+  EXPECT_EQ(col("SELECT diassemcompra, dataproxcontato FROM cliente"),
+            QStringList({"30.0|" + stored(20)}));
+}
+
 }  // namespace
 }  // namespace ark::maintenance::test

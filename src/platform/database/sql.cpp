@@ -200,6 +200,8 @@ class Translator {
         inList(i);
       else if (isWord(i, "order") && isWord(next(i), "by"))
         orderBy(next(i));
+      else if (isWord(i, "distinct") && isWord(prev(i), "select"))
+        distinct(i);
     }
     QString out;
     for (size_t i = 0; i < toks_.size(); ++i) out += pre_[i] + toks_[i].text + post_[i];
@@ -524,6 +526,55 @@ class Translator {
       if (end >= size() || toks_[end].type != Tok::Comma) break;
       i = next(end);
     }
+  }
+
+  // SELECT DISTINCT of plain columns: rows whose dates are the same day in two forms, or
+  // whose texts differ only in letter case, are one row. Grouped instead, by the values.
+  void distinct(int at) {
+    const int depth = depth_[at];
+    std::vector<Operand> columns;
+    bool byValue = false;
+    int i = next(at);
+    for (;;) {
+      const Operand o = operandAt(i);
+      if (!o.valid() || o.what != What::Column) return;
+      columns.push_back(o);
+      byValue = byValue || o.kind == FieldKind::DateTime || o.kind == FieldKind::Text;
+      const int after = next(o.last);
+      if (isWord(after, "from")) break;
+      if (after >= size() || toks_[after].type != Tok::Comma) return;
+      i = next(after);
+    }
+    if (!byValue) return;
+    // Where the grouping goes: before ORDER BY or LIMIT of this level, or at its end.
+    int end = next(columns.back().last);
+    while (end < size() && depth_[end] >= depth) {
+      if (depth_[end] == depth) {
+        if (isWord(end, "group") || isWord(end, "having") || isWord(end, "union") ||
+            isWord(end, "intersect") || isWord(end, "except"))
+          return;
+        if ((isWord(end, "order") && isWord(next(end), "by")) || isWord(end, "limit") ||
+            toks_[end].text == QLatin1String(";"))
+          break;
+      }
+      ++end;
+    }
+    QStringList keys;
+    for (const Operand& o : columns) {
+      QString key;
+      for (int k = o.first; k <= o.last; ++k) key += toks_[k].text;
+      if (o.kind == FieldKind::DateTime)
+        key = QLatin1String(detail::kDateFunction) + QLatin1Char('(') + key + QLatin1Char(')');
+      else if (o.kind == FieldKind::Text)
+        key += QStringLiteral(" COLLATE ") + QLatin1String(detail::kTextCollation);
+      keys << key;
+    }
+    toks_[at].text.clear();
+    const QString groupBy = QStringLiteral(" GROUP BY ") + keys.join(QStringLiteral(", "));
+    if (end < size())
+      pre_[end] = groupBy + QLatin1Char(' ') + pre_[end];
+    else
+      post_[size() - 1] += groupBy;
   }
 
   std::vector<Token> toks_;
