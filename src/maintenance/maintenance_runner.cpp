@@ -8,6 +8,10 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "platform/core/runtime.h"
 #include "platform/core/runtime_error.h"
 #include "platform/database/database.h"
@@ -111,6 +115,12 @@ MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
 MaintenanceRunner::~MaintenanceRunner() {
   auto it = instances().find(layout_.form);
   if (it != instances().end() && it.value() == this) instances().erase(it);
+  // The program stays resident between jobs: what the job's views and connection held
+  // goes back to the system, not only to the allocator.
+  sources_.clear();
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }
 
 MaintenanceRunner* MaintenanceRunner::loaded(const QString& form) {

@@ -207,6 +207,20 @@ TEST(Value, NumberOfEachKind) {
   EXPECT_EQ(Value::currency(1.00005).currencyScaledValue(), 10000);
   EXPECT_EQ(Value::currency(1.00015).currencyScaledValue(), 10002);
   EXPECT_EQ(Value::currency(-2.5).currencyScaledValue(), -25000);
+  // A stored amount (a real number of at most four decimals) reads back as that amount,
+  // and a decimal half of the fifth place rounds to even, over the whole range in use.
+  for (qint64 whole : {0LL, 1LL, 7LL, 99LL, 1234LL, 98765LL, 4321098LL, 123456789LL}) {
+    for (int tenThousandths = 0; tenThousandths < 10000; tenThousandths += 37) {
+      const qint64 exact = whole * 10000 + tenThousandths;
+      for (int sign : {1, -1}) {
+        const double amount = sign * (double(whole) + tenThousandths / 10000.0);
+        ASSERT_EQ(Value::currency(amount).currencyScaledValue(), sign * exact) << amount;
+        const qint64 halfUp = exact + (exact % 2);  // x.xxxx5 goes to the even neighbour
+        const double half = sign * (double(whole) + (tenThousandths + 0.5) / 10000.0);
+        ASSERT_EQ(Value::currency(half).currencyScaledValue(), sign * halfUp) << half;
+      }
+    }
+  }
 }
 
 TEST(WholeNumbers, IntFixRoundAbs) {

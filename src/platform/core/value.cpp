@@ -1,5 +1,6 @@
 #include "platform/core/value.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -32,7 +33,13 @@ Value Value::currency(double amount) {
   double scaled = amount * 10000.0;
   if (!std::isfinite(scaled) || std::fabs(scaled) >= 9.2233720368547e18) throw errors::overflow();
   // Read at 15 significant digits first, so that 1.00005 is a half, not 1.0000500000000002;
-  // nearbyint then rounds half to even in the default rounding mode.
+  // nearbyint then rounds half to even in the default rounding mode. Those digits move a
+  // value by less than 1e-14 of itself, so only one that close to a half needs them: every
+  // amount read from a column goes through here.
+  const double size = std::fabs(scaled);
+  const double fromHalf = std::fabs(size - std::floor(size) - 0.5);
+  if (size < 1e12 && fromHalf > 1e-13 * std::max(size, 1.0))
+    return currencyScaled(static_cast<qint64>(std::nearbyint(scaled)));
   scaled = QString::number(scaled, 'g', 15).toDouble();
   return currencyScaled(static_cast<qint64>(std::nearbyint(scaled)));
 }

@@ -11,6 +11,7 @@ namespace ark::db {
 
 namespace {
 constexpr int kBusyTimeoutMs = 5000;
+constexpr int kCachedStatements = 48;
 
 QHash<QString, std::weak_ptr<Database>>& openFiles() {
   static QHash<QString, std::weak_ptr<Database>> files;
@@ -231,7 +232,8 @@ std::shared_ptr<Database> Database::open(const QString& path) {
 }
 
 Database::~Database() {
-  for (sqlite3_stmt* st : std::as_const(statements_)) sqlite3_finalize(st);
+  for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
+  sqlite3_finalize(schemaVersion_);
   sqlite3_close_v2(db_);
   auto& files = openFiles();
   for (auto it = files.begin(); it != files.end();) {
@@ -300,15 +302,43 @@ const QHash<QString, int>& Database::columnLengths(const QString& table) {
   return lengths_[table.toLower()];
 }
 
-sqlite3_stmt* Database::cachedStatement(const QString& sql, const QString& table) {
+void Database::checkSchema() {
+  if (!schemaVersion_) schemaVersion_ = detail::prepare(db_, QStringLiteral("PRAGMA schema_version"), path_);
+  qint64 version = 0;
+  const int rc = sqlite3_step(schemaVersion_);
+  if (rc == SQLITE_ROW) version = sqlite3_column_int64(schemaVersion_, 0);
+  sqlite3_reset(schemaVersion_);
+  if (rc != SQLITE_ROW) throw detail::engineError(db_, path_);
+  if (schema_ && *schema_ != version) {
+    for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
+    statements_.clear();
+    kinds_.clear();
+    lengths_.clear();
+    // Reading the number does not reload the tables the connection knows; a statement
+    // over them does, before the next one is prepared.
+    sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
+  }
+  schema_ = version;
+}
+
+sqlite3_stmt* Database::cachedStatement(const QString& sql,
+                                        const std::function<QString()>& context) {
   auto it = statements_.find(sql);
   if (it != statements_.end()) {
-    sqlite3_reset(it.value());
-    sqlite3_clear_bindings(it.value());
-    return it.value();
+    it->used = ++statementUses_;
+    sqlite3_reset(it->st);
+    sqlite3_clear_bindings(it->st);
+    return it->st;
   }
-  sqlite3_stmt* st = detail::prepare(db_, sql, path_ + QStringLiteral(", tabela ") + table);
-  statements_.insert(sql, st);
+  sqlite3_stmt* st = detail::prepare(db_, sql, context());
+  if (statements_.size() >= kCachedStatements) {
+    auto oldest = statements_.begin();
+    for (auto i = statements_.begin(); i != statements_.end(); ++i)
+      if (i->used < oldest->used) oldest = i;
+    sqlite3_finalize(oldest->st);
+    statements_.erase(oldest);
+  }
+  statements_.insert(sql, {st, ++statementUses_});
   return st;
 }
 

@@ -71,6 +71,11 @@ class Database {
   // the columns a criteria is tried on when it names no table.
   QString translate(const QString& jetSql, const QHash<QString, FieldKind>* rows = nullptr);
 
+  // Forgets the prepared statements and column kinds when the file's tables have changed
+  // since they were taken (by this program or another), so that the next opening of a
+  // record source meets the tables as they are.
+  void checkSchema();
+
   // The declared kind of each column of a table, lower-cased names (cached).
   const QHash<QString, FieldKind>& columnKinds(const QString& table);
   // The declared length of the text columns that have one (VARCHAR(n), CHAR(n)).
@@ -83,15 +88,24 @@ class Database {
  private:
   explicit Database(QString path, sqlite3* db) : path_(std::move(path)), db_(db) {}
   void loadColumns(const QString& table);
-  // A statement prepared once and kept for the life of the connection; reset, with its
-  // bindings cleared, before it is handed out.
-  // `table` names the table in the error when it cannot be prepared.
-  sqlite3_stmt* cachedStatement(const QString& sql, const QString& table);
+  // A statement prepared once and kept while it is in use; reset, with its bindings
+  // cleared, before it is handed out. The least recently used ones are finalised beyond
+  // a few dozen, so that a text made for one row does not stay for the whole run. Only
+  // the statement asked for last is safe to hold across another call.
+  // `context` names the file and table in the error when it cannot be prepared.
+  sqlite3_stmt* cachedStatement(const QString& sql, const std::function<QString()>& context);
   QString path_;
   sqlite3* db_ = nullptr;
   QHash<QString, QHash<QString, FieldKind>> kinds_;
   QHash<QString, QHash<QString, int>> lengths_;
-  QHash<QString, sqlite3_stmt*> statements_;
+  struct CachedStatement {
+    sqlite3_stmt* st = nullptr;
+    quint64 used = 0;
+  };
+  QHash<QString, CachedStatement> statements_;
+  quint64 statementUses_ = 0;
+  sqlite3_stmt* schemaVersion_ = nullptr;
+  std::optional<qint64> schema_;
   friend class Recordset;
 };
 

@@ -226,10 +226,39 @@ bool isDateSerial(double serial) {
 
 namespace {
 
-Value textOf(sqlite3_stmt* st, int col) {
-  const void* p = sqlite3_column_text16(st, col);
-  int bytes = sqlite3_column_bytes16(st, col);
-  return Value(QString(reinterpret_cast<const QChar*>(p), bytes / 2));
+// A column of a result row being stepped.
+struct ColumnOf {
+  sqlite3_stmt* st;
+  int col;
+  int type() const { return sqlite3_column_type(st, col); }
+  qint64 int64() const { return sqlite3_column_int64(st, col); }
+  double real() const { return sqlite3_column_double(st, col); }
+  const unsigned char* utf8() const { return sqlite3_column_text(st, col); }
+  int utf8Bytes() const { return sqlite3_column_bytes(st, col); }
+  QString text() const {
+    const void* p = sqlite3_column_text16(st, col);
+    const int bytes = sqlite3_column_bytes16(st, col);
+    return QString(reinterpret_cast<const QChar*>(p), bytes / 2);
+  }
+};
+
+// A column of a row kept in a StoredRow.
+struct StoredColumn {
+  const StoredRow::Cell& cell;
+  const char* base;
+  int type() const { return cell.type; }
+  qint64 int64() const { return cell.integer; }
+  double real() const { return cell.real; }
+  const unsigned char* utf8() const {
+    return reinterpret_cast<const unsigned char*>(base + cell.offset);
+  }
+  int utf8Bytes() const { return cell.bytes; }
+  QString text() const { return QString::fromUtf8(base + cell.offset, cell.bytes); }
+};
+
+template <class Source>
+Value textOf(const Source& src) {
+  return Value(src.text());
 }
 
 // An amount as the column holds it; one too large for the currency type stays a number,
@@ -264,58 +293,94 @@ std::optional<Value> textAsKind(const QString& text, FieldKind kind) {
       return std::nullopt;
   }
 }
-}  // namespace
 
-Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
-  const int type = sqlite3_column_type(st, col);
+template <class Source>
+Value readAs(const Source& src, FieldKind kind) {
+  const int type = src.type();
   if (type == SQLITE_NULL) return Value::null();
   switch (kind) {
     case FieldKind::Text:
-      return textOf(st, col);
+      return textOf(src);
     case FieldKind::Long:
-      if (type == SQLITE_INTEGER) return Value(static_cast<qint64>(sqlite3_column_int64(st, col)));
-      if (type == SQLITE_FLOAT) return Value(sqlite3_column_double(st, col));
+      if (type == SQLITE_INTEGER) return Value(static_cast<qint64>(src.int64()));
+      if (type == SQLITE_FLOAT) return Value(src.real());
       break;
     case FieldKind::Double:
-      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-        return Value(sqlite3_column_double(st, col));
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return Value(src.real());
       break;
     case FieldKind::Currency:
-      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-        return amountOf(sqlite3_column_double(st, col));
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return amountOf(src.real());
       break;
     case FieldKind::DateTime:
       if (type == SQLITE_TEXT) {
-        auto d = storedDateText(sqlite3_column_text(st, col), sqlite3_column_bytes(st, col));
+        const unsigned char* text = src.utf8();
+        auto d = storedDateText(text, src.utf8Bytes());
         if (d) return Value::dateSerial(*d);
-        return textOf(st, col);  // a text that is no date is shown as it is
+        return textOf(src);  // a text that is no date is shown as it is
       }
       if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
         // A number far outside the date range (a count of seconds, say) is no date.
-        const double serial = sqlite3_column_double(st, col);
+        const double serial = src.real();
         if (isDateSerial(serial)) return Value::dateSerial(serial);
       }
       break;
     case FieldKind::YesNo:
-      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
-        return Value(sqlite3_column_double(st, col) != 0);
+      if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return Value(src.real() != 0);
       break;
     case FieldKind::Unknown:
       break;
   }
   if (type == SQLITE_TEXT && kind != FieldKind::Text && kind != FieldKind::Unknown) {
-    Value text = textOf(st, col);
+    Value text = textOf(src);
     if (auto v = textAsKind(text.text(), kind)) return *v;
     return text;
   }
   switch (type) {
     case SQLITE_INTEGER:
-      return Value(static_cast<qint64>(sqlite3_column_int64(st, col)));
+      return Value(static_cast<qint64>(src.int64()));
     case SQLITE_FLOAT:
-      return Value(sqlite3_column_double(st, col));
+      return Value(src.real());
     default:
-      return textOf(st, col);
+      return textOf(src);
   }
+}
+}  // namespace
+
+Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
+  return readAs(ColumnOf{st, col}, kind);
+}
+
+void StoredRow::read(sqlite3_stmt* st, int columns) {
+  cells_.resize(columns);
+  text_.resize(0);
+  for (int c = 0; c < columns; ++c) {
+    Cell& cell = cells_[c];
+    cell.type = sqlite3_column_type(st, c);
+    switch (cell.type) {
+      case SQLITE_INTEGER:
+        cell.integer = sqlite3_column_int64(st, c);
+        cell.real = double(cell.integer);
+        break;
+      case SQLITE_FLOAT:
+        cell.real = sqlite3_column_double(st, c);
+        cell.integer = qint64(cell.real);
+        break;
+      case SQLITE_TEXT:
+      case SQLITE_BLOB: {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+        cell.bytes = sqlite3_column_bytes(st, c);
+        cell.offset = int(text_.size());
+        text_.append(p, cell.bytes);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+Value StoredRow::value(int col, FieldKind kind) const {
+  return readAs(StoredColumn{cells_[col], text_.constData()}, kind);
 }
 
 QString identifier(const QString& name) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "platform/core/runtime_error.h"
 #include "platform/core/value.h"
@@ -65,6 +66,25 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v);
 // "12,5" text in a number column, "Sim" in a Yes/No one) reads as the kind when it
 // converts, and as it is stored otherwise (a number outside the date range is no date).
 Value readColumn(sqlite3_stmt* st, int col, FieldKind kind);
+// The values of a result row copied out of its statement, so that the statement can be
+// reset at once; each is read as a value of its kind when asked for, as readColumn does.
+class StoredRow {
+ public:
+  void read(sqlite3_stmt* st, int columns);
+  Value value(int col, FieldKind kind) const;
+
+  struct Cell {
+    int type = SQLITE_NULL;
+    qint64 integer = 0;
+    double real = 0;
+    int offset = 0;  // text and blob: where its bytes are kept
+    int bytes = 0;
+  };
+
+ private:
+  std::vector<Cell> cells_;
+  QByteArray text_;
+};
 
 // The user's text for an engine failure: by its result code, or for a missing table or
 // column by the engine's message, keeping the name; any other message as it is.

@@ -41,9 +41,19 @@ QString withoutQuotedText(const QString& sql) {
 
 struct SourcePlan {
   QString table;     // empty: read-only
-  QString sql;       // what is run (with the rowid first when updatable)
-  QString readOnly;  // the same rows without the rowid
+  QString keys;      // updatable: the rowid of each row, first column, in the set's order
+  QString row;       // updatable: the set's columns of one row, by rowid
+  QString readOnly;  // the rows themselves
+  bool wholeTable = false;  // a table name: the rows in rowid order
 };
+
+// An ORDER BY that names a result column by its number needs the set's own columns.
+bool ordersByPosition(const QString& tail) {
+  static const QRegularExpression re(
+      QStringLiteral("\\border\\s+by\\s+(.*[\\s,])?\\d+\\s*(asc|desc)?\\s*(,|$)"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  return re.match(withoutQuotedText(tail)).hasMatch();
+}
 
 // A table name, or a SELECT of all or some plain columns of one table with optional
 // WHERE and ORDER BY, is updatable; anything else (aggregates, DISTINCT, joins, GROUP BY,
@@ -65,26 +75,43 @@ SourcePlan planSource(const QString& translated) {
   static const QRegularExpression forbidden(
       QStringLiteral("\\b(select|join|group|union|having|distinct)\\b|;"),
       QRegularExpression::CaseInsensitiveOption);
+  static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+  const QString byRowid = QStringLiteral(" WHERE rowid = ?");
 
   if (auto m = tableOnly.match(translated); m.hasMatch()) {
     if (m.captured(1).compare(QLatin1String("select"), Qt::CaseInsensitive) != 0) {
       const QString table = detail::identifier(unbracket(m.captured(1)));
-      return {unbracket(m.captured(1)), QStringLiteral("SELECT rowid AS __rowid, * FROM ") + table,
-              QStringLiteral("SELECT * FROM ") + table};
+      SourcePlan p;
+      p.table = unbracket(m.captured(1));
+      p.keys = QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" ORDER BY rowid");
+      p.readOnly = QStringLiteral("SELECT * FROM ") + table;
+      p.row = p.readOnly + byRowid;
+      p.wholeTable = true;
+      return p;
     }
   }
+  SourcePlan readOnly;
+  readOnly.readOnly = translated;
   auto m = select.match(translated);
-  if (!m.hasMatch()) return {{}, translated, translated};
+  if (!m.hasMatch()) return readOnly;
   const QString cols = m.captured(1);
   const QString tail = m.captured(3);
-  if (!columns.match(cols).hasMatch()) return {{}, translated, translated};
-  if (!tailStart.match(tail).hasMatch() || forbidden.match(withoutQuotedText(tail)).hasMatch())
-    return {{}, translated, translated};
-  const QString table = unbracket(m.captured(2));
-  return {table,
-          QStringLiteral("SELECT rowid AS __rowid, ") + cols + QStringLiteral(" FROM ") +
-              detail::identifier(table) + tail,
-          translated};
+  if (!columns.match(cols).hasMatch()) return readOnly;
+  const QString bare = withoutQuotedText(tail);
+  if (!tailStart.match(tail).hasMatch() || forbidden.match(bare).hasMatch()) return readOnly;
+  SourcePlan p;
+  p.table = unbracket(m.captured(2));
+  const QString from = QStringLiteral(" FROM ") + detail::identifier(p.table);
+  // Sorting the rowids alone is what keeps a large set cheap to open; without an ORDER BY
+  // the rows come as the engine reads the same columns, as they always did.
+  if (orderBy.match(bare).hasMatch() && !ordersByPosition(tail))
+    p.keys = QStringLiteral("SELECT rowid") + from + tail;
+  else
+    p.keys = QStringLiteral("SELECT rowid AS __rowid, ") + cols + from + tail;
+  p.row = QStringLiteral("SELECT ") + cols + from + byRowid;
+  p.readOnly = translated;
+  return p;
 }
 
 // Resets a cached statement when leaving the scope, so that it holds no read snapshot.
@@ -95,37 +122,56 @@ struct ResetOnExit {
     sqlite3_clear_bindings(st);
   }
 };
+
+enum RowFlag : quint8 { kDeleted = 1, kAdded = 2 };
 }  // namespace
 
-struct Recordset::Row {
-  qint64 rowid = 0;
-  QVector<Value> values;
-  bool deleted = false;
-  bool added = false;
-};
-
+// The set keeps the rowid of each of its rows, in its order, and reads a row's values
+// when the row becomes current, converting each field when it is first asked for; so a
+// set costs its keys, and one that nobody reads costs a prepared statement. A read-only
+// set (an aggregate, DISTINCT, a join) has no rowid to come back by and is read whole,
+// on first use.
+//
+// The rows and their order are fixed when the set is first read after it was opened;
+// a row's values are those it holds when it becomes current. A row that is no longer in
+// the table when a move reaches it (deleted through another view or by a statement) is
+// passed over and leaves the set.
 struct Recordset::Impl {
   std::shared_ptr<Database> db;
-  QString source, sql, viewName;
+  QString source, viewName, tableName;
   QStringList names;
   QHash<QString, int> column;  // lower-cased name -> column
   QStringList sqlNames;        // the names as SQL identifiers
   QString sqlTable;
   QHash<QByteArray, QString> updateSql, insertSql;  // by the set of fields written
+  QString deleteSql;
   QVector<FieldKind> readKinds;
   QVector<FieldKind> writeKinds;
   QVector<int> lengths;
-  std::vector<Row> rows;
-  QHash<qint64, int> byRowid;
+  SourcePlan plan;
+
+  bool loaded = false;
+  std::vector<qint64> keys;   // updatable: rowid of each row of the set
+  std::vector<quint8> flags;  // RowFlag of each row
+  std::vector<QVector<Value>> values;  // read-only: every row, read whole
+  bool keysAscending = true;           // keys can be searched by halving
+  QHash<qint64, int> byRowid;          // otherwise, built when first needed
+  bool byRowidBuilt = false;
 
   int pos = 0;
   bool eof = true;
   int live = 0;
-  // RecordCount: rows up to `visited` reached so far, less those deleted, plus the added
-  // rows not reached yet.
+  // RecordCount: the rows up to `visited` reached so far that are still in the set, plus
+  // the rows added beyond them.
   int visited = 0;
-  int deletedBelow = 0;
+  int visitedLive = 0;
   int addedBeyond = 0;
+
+  // The current row as read: its values as stored, each converted on first use.
+  int cachedPos = -1;
+  detail::StoredRow stored;
+  QVector<Value> converted;
+  QVector<bool> isConverted;
 
   QVector<Value> pending;
   QVector<bool> assigned;
@@ -139,6 +185,10 @@ struct Recordset::Impl {
   // The owning view's hooks.
   std::function<void()> viewChanged, beforeUpdate, afterUpdate;
 
+  sqlite3_stmt* statement(const QString& sql) {
+    return db->cachedStatement(sql, [this] { return context(); });
+  }
+
   QString context(const QString& field = {}) const {
     QString where = db ? db->path() : QString();
     QString what = viewName;
@@ -148,19 +198,96 @@ struct Recordset::Impl {
       where += QStringLiteral(", tabela ") + tableName;
     return what.isEmpty() ? where : what + QStringLiteral(", ") + where;
   }
-  QString tableName;
 
-  bool hasCurrent() const {
-    return !eof && pos >= 0 && pos < int(rows.size()) && !rows[pos].deleted;
+  bool updatable() const { return !plan.table.isEmpty(); }
+  int count() const { return int(flags.size()); }
+  bool deleted(int i) const { return flags[i] & kDeleted; }
+
+  bool hasCurrent() {
+    ensureLoaded();
+    return !eof && pos >= 0 && pos < count() && !deleted(pos);
   }
 
+  // --- reading ---------------------------------------------------------------------------
+
+  void ensureLoaded() {
+    if (!loaded) load();
+  }
+
+  void load() {
+    {
+      sqlite3_stmt* st = statement(updatable() ? plan.keys : plan.readOnly);
+      ResetOnExit reset{st};
+      const int cols = names.size();
+      int rc;
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        if (updatable()) {
+          const qint64 rowid = sqlite3_column_int64(st, 0);
+          if (!keys.empty() && rowid <= keys.back()) keysAscending = false;
+          keys.push_back(rowid);
+        } else {
+          QVector<Value> row;
+          row.reserve(cols);
+          for (int c = 0; c < cols; ++c) row.append(detail::readColumn(st, c, readKinds[c]));
+          values.push_back(std::move(row));
+        }
+      }
+      if (rc != SQLITE_DONE) throw detail::engineError(db->handle(), context());
+    }
+    flags.assign(updatable() ? keys.size() : values.size(), 0);
+    live = count();
+    loaded = true;
+    if (live > 0) {
+      if (!landOn(0, 1)) eof = true;
+    }
+  }
+
+  void dropCache() { cachedPos = -1; }
+
+  // Reads row i into the cache; false when the table no longer has it.
+  bool fetch(int i) {
+    if (!updatable()) {
+      cachedPos = i;
+      return true;
+    }
+    sqlite3_stmt* st = statement(plan.row);
+    ResetOnExit reset{st};
+    sqlite3_bind_int64(st, 1, keys[i]);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE) return false;
+    if (rc != SQLITE_ROW) throw detail::engineError(db->handle(), context());
+    const int cols = names.size();
+    stored.read(st, cols);
+    converted.fill(Value::null(), cols);
+    isConverted.fill(false, cols);
+    cachedPos = i;
+    return true;
+  }
+
+  // The value of a field of the current row.
+  Value currentValue(int col) {
+    if (!updatable()) return values[pos].value(col, Value::null());
+    if (cachedPos != pos && !fetch(pos))
+      throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(context()));
+    return cachedValue(col);
+  }
+
+  Value cachedValue(int col) {
+    if (!isConverted[col]) {
+      converted[col] = stored.value(col, readKinds[col]);
+      isConverted[col] = true;
+    }
+    return converted[col];
+  }
+
+  // --- position --------------------------------------------------------------------------
+
   void extendVisited(int index) {
-    while (visited <= index && visited < int(rows.size())) {
-      const Row& r = rows[visited];
-      if (r.deleted)
-        ++deletedBelow;
-      else if (r.added)
-        --addedBeyond;
+    while (visited <= index && visited < count()) {
+      if (!deleted(visited)) {
+        ++visitedLive;
+        if (flags[visited] & kAdded) --addedBeyond;
+      }
       ++visited;
     }
   }
@@ -171,13 +298,50 @@ struct Recordset::Impl {
     extendVisited(index);
   }
 
+  void markDeleted(int i) {
+    if (deleted(i)) return;
+    if (i < visited)
+      --visitedLive;
+    else if (flags[i] & kAdded)
+      --addedBeyond;
+    flags[i] |= kDeleted;
+    --live;
+    liveRowsStale = true;
+    if (cachedPos == i) dropCache();
+  }
+
+  // Makes current the first row from i on, going by `step`, that is still in the table.
+  bool landOn(int i, int step) {
+    for (; i >= 0 && i < count(); i += step) {
+      if (deleted(i)) continue;
+      if (fetch(i)) {
+        land(i);
+        return true;
+      }
+      markDeleted(i);
+    }
+    return false;
+  }
+
+  // The row of the set with this rowid, or -1.
+  int positionOf(qint64 rowid) {
+    if (keysAscending) {
+      auto it = std::lower_bound(keys.begin(), keys.end(), rowid);
+      return it != keys.end() && *it == rowid ? int(it - keys.begin()) : -1;
+    }
+    if (!byRowidBuilt) {
+      byRowid.reserve(int(keys.size()));
+      for (int i = 0; i < int(keys.size()); ++i) byRowid.insert(keys[i], i);
+      byRowidBuilt = true;
+    }
+    return byRowid.value(rowid, -1);
+  }
+
   int columnOf(const QString& name) const {
     auto it = column.find(name.toLower());
     if (it == column.end()) throw detail::itemNotFound(name, context());
     return it.value();
   }
-
-  Value rowValue(const Row& r, int col) const { return r.values.value(col, Value::null()); }
 
   // A move drops a pending Edit or AddNew, as the engine does; after AddNew the move is
   // made from the row that was current before it.
@@ -189,12 +353,13 @@ struct Recordset::Impl {
     mode = EditMode::None;
   }
 
-  const std::vector<int>& liveRowIndexes() const {
+  const std::vector<int>& liveRowIndexes() {
+    ensureLoaded();
     if (liveRowsStale) {
       liveRows.clear();
       liveRows.reserve(live);
-      for (int i = 0; i < int(rows.size()); ++i)
-        if (!rows[i].deleted) liveRows.push_back(i);
+      for (int i = 0; i < count(); ++i)
+        if (!deleted(i)) liveRows.push_back(i);
       liveRowsStale = false;
     }
     return liveRows;
@@ -210,59 +375,69 @@ Recordset::Recordset(std::shared_ptr<Database> db, const QString& source, const 
 Recordset::~Recordset() = default;
 
 void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
+  d->dropCache();
   d->db = std::move(db);
   d->source = source;
   d->tableName.clear();
   table_.clear();
   mode_ = EditMode::None;
   noMatch_ = false;
-  d->rows.clear();
+  d->loaded = false;
+  d->keys.clear();
+  d->flags.clear();
+  d->values.clear();
+  d->keysAscending = true;
   d->byRowid.clear();
+  d->byRowidBuilt = false;
   d->names.clear();
   d->column.clear();
   d->readKinds.clear();
   d->sqlNames.clear();
   d->updateSql.clear();
   d->insertSql.clear();
+  d->deleteSql.clear();
   d->writeKinds.clear();
   d->lengths.clear();
   d->pos = 0;
   d->eof = true;
-  d->live = d->visited = d->deletedBelow = d->addedBeyond = 0;
+  d->live = d->visited = d->visitedLive = d->addedBeyond = 0;
   d->lastModified = -1;
   d->liveRowsStale = true;
 
-  sqlite3* h = d->db->handle();
-  const QString translated = d->db->translate(source);
-  SourcePlan plan = planSource(translated);
-  sqlite3_stmt* raw = nullptr;
+  d->db->checkSchema();
+  SourcePlan plan = planSource(d->db->translate(source));
+  sqlite3_stmt* columns = nullptr;
   if (!plan.table.isEmpty()) {
+    d->tableName = plan.table;
     // A view or a table without rowid cannot be written by rowid: read it as it is.
-    if (sqlite3_prepare16_v2(h, plan.sql.utf16(), -1, &raw, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(raw);
-      raw = nullptr;
-      plan = {{}, plan.readOnly, plan.readOnly};
+    try {
+      columns = d->statement(plan.row);
+    } catch (const RuntimeError&) {
+      plan = SourcePlan{{}, {}, {}, plan.readOnly, false};
+      d->tableName.clear();
     }
   }
-  d->tableName = plan.table;
-  if (!raw) raw = detail::prepare(h, plan.sql, d->context());
-  Statement st(raw);
-  d->sql = plan.sql;
+  d->plan = plan;
+  // The statement that reads the set is prepared now, so that a source naming what the
+  // file lacks fails when it is opened, as it always has; it runs on first use.
+  if (!columns)
+    columns = d->statement(plan.readOnly);
+  else
+    d->statement(plan.keys);
+  // The statement asked for last may be held; the one for the columns is asked again.
+  if (d->updatable()) columns = d->statement(plan.row);
 
-  const bool updatable = !plan.table.isEmpty();
-  const int first = updatable ? 1 : 0;
-  const int n = sqlite3_column_count(raw);
-  for (int c = first; c < n; ++c) {
+  const int n = sqlite3_column_count(columns);
+  for (int c = 0; c < n; ++c) {
     const QString name =
-        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(raw, c)));
-    const int col = c - first;
+        QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_name16(columns, c)));
     d->names << name;
     d->sqlNames << detail::identifier(name);
-    if (!d->column.contains(name.toLower())) d->column.insert(name.toLower(), col);
-    const char* decl = sqlite3_column_decltype(raw, c);
+    if (!d->column.contains(name.toLower())) d->column.insert(name.toLower(), c);
+    const char* decl = sqlite3_column_decltype(columns, c);
     d->readKinds << (decl ? kindOfDeclaredType(QString::fromUtf8(decl)) : FieldKind::Unknown);
   }
-  if (updatable) {
+  if (d->updatable()) {
     const auto& kinds = d->db->columnKinds(plan.table);
     const auto& lengths = d->db->columnLengths(plan.table);
     for (const QString& name : std::as_const(d->names)) {
@@ -270,24 +445,8 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
       d->lengths << lengths.value(name.toLower(), 0);
     }
   }
-
-  const int cols = d->names.size();
-  int rc;
-  while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-    Row r;
-    if (updatable) r.rowid = sqlite3_column_int64(raw, 0);
-    r.values.reserve(cols);
-    for (int c = 0; c < cols; ++c)
-      r.values.append(detail::readColumn(raw, c + first, d->readKinds[c]));
-    if (updatable) d->byRowid.insert(r.rowid, int(d->rows.size()));
-    d->rows.push_back(std::move(r));
-  }
-  if (rc != SQLITE_DONE) throw detail::engineError(h, d->context());
-
   table_ = plan.table;
-  d->sqlTable = updatable ? detail::identifier(plan.table) : QString();
-  d->live = int(d->rows.size());
-  if (!d->rows.empty()) d->land(0);
+  d->sqlTable = d->updatable() ? detail::identifier(plan.table) : QString();
   notifyCurrentChanged();
 }
 
@@ -318,38 +477,41 @@ void Recordset::notifyCurrentChanged() {
 // --- position -------------------------------------------------------------------------
 
 bool Recordset::Eof() const {
+  d->ensureLoaded();
   return d->eof;
 }
 bool Recordset::Bof() const {
+  d->ensureLoaded();
   return d->live == 0;
 }
 
 void Recordset::MoveFirst() {
   d->dropPending(mode_);
-  auto it = std::find_if(d->rows.begin(), d->rows.end(), [](const Row& r) { return !r.deleted; });
-  if (it == d->rows.end()) throw errors::noCurrentRecord(d->context());
-  d->land(int(it - d->rows.begin()));
+  d->ensureLoaded();
+  if (!d->landOn(0, 1)) {
+    d->eof = true;
+    throw errors::noCurrentRecord(d->context());
+  }
   notifyCurrentChanged();
 }
 
 void Recordset::MoveLast() {
   d->dropPending(mode_);
-  auto it = std::find_if(d->rows.rbegin(), d->rows.rend(), [](const Row& r) { return !r.deleted; });
-  if (it == d->rows.rend()) throw errors::noCurrentRecord(d->context());
-  d->land(int(d->rows.rend() - it) - 1);
-  d->extendVisited(int(d->rows.size()) - 1);
+  d->ensureLoaded();
+  if (!d->landOn(d->count() - 1, -1)) {
+    d->eof = true;
+    throw errors::noCurrentRecord(d->context());
+  }
+  d->extendVisited(d->count() - 1);
   notifyCurrentChanged();
 }
 
 void Recordset::MoveNext() {
   d->dropPending(mode_);
+  d->ensureLoaded();
   if (d->eof) throw errors::noCurrentRecord(d->context());
-  int i = d->pos + 1;
-  const int n = int(d->rows.size());
-  while (i < n && d->rows[i].deleted) ++i;
-  if (i < n) {
-    d->land(i);
-  } else {
+  if (!d->landOn(d->pos + 1, 1)) {
+    const int n = d->count();
     d->extendVisited(n - 1);
     d->eof = true;
     d->pos = n;
@@ -358,16 +520,18 @@ void Recordset::MoveNext() {
 }
 
 long Recordset::RecordCount() const {
-  return d->visited - d->deletedBelow + d->addedBeyond;
+  d->ensureLoaded();
+  return d->visitedLive + d->addedBeyond;
 }
 
 // --- fields ---------------------------------------------------------------------------
 
 Value Recordset::field(const QString& name) const {
   const int col = d->columnOf(name);
-  if (mode_ != EditMode::None) return d->pending.value(col, Value::null());
+  if (mode_ == EditMode::AddNew || (mode_ == EditMode::Edit && d->assigned[col]))
+    return d->pending[col];
   if (!d->hasCurrent()) throw errors::noCurrentRecord(d->context(name));
-  return d->rowValue(d->rows[d->pos], col);
+  return d->currentValue(col);
 }
 
 void Recordset::setField(const QString& name, const Value& v) {
@@ -398,7 +562,9 @@ void Recordset::Edit() {
   if (!updatable()) throw detail::readOnly(d->context());
   d->dropPending(mode_);
   if (!d->hasCurrent()) throw errors::noCurrentRecord(d->context());
-  d->pending = d->rows[d->pos].values;
+  if (d->cachedPos != d->pos && !d->fetch(d->pos))
+    throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(d->context()));
+  d->pending.fill(Value::null(), d->names.size());
   d->assigned.fill(false, d->names.size());
   mode_ = EditMode::Edit;
 }
@@ -406,6 +572,8 @@ void Recordset::Edit() {
 void Recordset::AddNew() {
   if (!updatable()) throw detail::readOnly(d->context());
   d->dropPending(mode_);
+  // The row joins the set as it stands: the set is read before it is added to.
+  d->ensureLoaded();
   d->posBeforeAdd = d->pos;
   d->eofBeforeAdd = d->eof;
   d->pending = QVector<Value>(d->names.size(), Value::null());
@@ -434,7 +602,6 @@ void Recordset::Update() {
     }
 
   if (mode_ == EditMode::Edit) {
-    Row& row = d->rows[d->pos];
     if (!which.isEmpty()) {
       QString& sql = d->updateSql[mask];
       if (sql.isEmpty()) {
@@ -444,14 +611,20 @@ void Recordset::Update() {
                  QStringLiteral(" = ?");
         sql += QStringLiteral(" WHERE rowid = ?");
       }
-      sqlite3_stmt* st = d->db->cachedStatement(sql, table_);
+      sqlite3_stmt* st = d->statement(sql);
       ResetOnExit reset{st};
       for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
-      sqlite3_bind_int64(st, int(which.size()) + 1, row.rowid);
+      sqlite3_bind_int64(st, int(which.size()) + 1, d->keys[d->pos]);
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
       if (sqlite3_changes(h) == 0)
         throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(d->context()));
-      row.values = d->pending;
+      // The row now holds what was written, as it was converted for its column.
+      if (d->cachedPos == d->pos) {
+        for (int c : std::as_const(which)) {
+          d->converted[c] = d->pending[c];
+          d->isConverted[c] = true;
+        }
+      }
     }
     d->lastModified = d->pos;
   } else {
@@ -470,33 +643,20 @@ void Recordset::Update() {
         sql += QLatin1Char(')');
       }
     }
-    sqlite3_stmt* st = d->db->cachedStatement(sql, table_);
+    sqlite3_stmt* st = d->statement(sql);
     {
       ResetOnExit reset{st};
       for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
     }
-    Row row;
-    row.rowid = sqlite3_last_insert_rowid(h);
-    row.added = true;
-    // Read the stored row back, so that column defaults show as the table has them.
-    sqlite3_stmt* back = d->db->cachedStatement(
-        QStringLiteral("SELECT ") + d->sqlNames.join(QStringLiteral(", ")) +
-            QStringLiteral(" FROM ") + d->sqlTable + QStringLiteral(" WHERE rowid = ?"),
-        table_);
-    {
-      ResetOnExit reset{back};
-      sqlite3_bind_int64(back, 1, row.rowid);
-      if (sqlite3_step(back) == SQLITE_ROW) {
-        for (int c = 0; c < d->names.size(); ++c)
-          row.values.append(detail::readColumn(back, c, d->readKinds[c]));
-      } else {
-        row.values = d->pending;
-      }
-    }
-    const int index = int(d->rows.size());
-    d->byRowid.insert(row.rowid, index);
-    d->rows.push_back(std::move(row));
+    const qint64 rowid = sqlite3_last_insert_rowid(h);
+    // A rowid the table gave out again belonged to a row that has left it.
+    if (const int old = d->positionOf(rowid); old >= 0) d->markDeleted(old);
+    if (!d->keys.empty() && rowid <= d->keys.back()) d->keysAscending = false;
+    const int index = d->count();
+    d->keys.push_back(rowid);
+    d->flags.push_back(kAdded);
+    if (d->byRowidBuilt) d->byRowid.insert(rowid, index);
     ++d->live;
     ++d->addedBeyond;
     d->liveRowsStale = true;
@@ -513,19 +673,15 @@ void Recordset::Delete() {
   if (!updatable()) throw detail::readOnly(d->context());
   d->dropPending(mode_);
   if (!d->hasCurrent()) throw errors::noCurrentRecord(d->context());
-  Row& row = d->rows[d->pos];
-  sqlite3_stmt* st = d->db->cachedStatement(
-      QStringLiteral("DELETE FROM ") + d->sqlTable + QStringLiteral(" WHERE rowid = ?"), table_);
+  if (d->deleteSql.isEmpty())
+    d->deleteSql = QStringLiteral("DELETE FROM ") + d->sqlTable + QStringLiteral(" WHERE rowid = ?");
+  sqlite3_stmt* st = d->statement(d->deleteSql);
   {
     ResetOnExit reset{st};
-    sqlite3_bind_int64(st, 1, row.rowid);
+    sqlite3_bind_int64(st, 1, d->keys[d->pos]);
     if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(d->db->handle(), d->context());
   }
-  row.deleted = true;
-  d->byRowid.remove(row.rowid);
-  --d->live;
-  d->liveRowsStale = true;
-  ++d->deletedBelow;  // the current row has always been reached
+  d->markDeleted(d->pos);
   notifyCurrentChanged();
 }
 
@@ -533,19 +689,25 @@ void Recordset::Delete() {
 
 void Recordset::FindFirst(const QString& criteria) {
   sqlite3* h = d->db->handle();
+  d->ensureLoaded();
   int found = -1;
   if (updatable()) {
-    Statement st(detail::prepare(
-        h,
+    // A whole table is in rowid order: the first match that is in the set is the one.
+    // Any other order takes the match that comes first in it.
+    const bool inOrder = d->plan.wholeTable && d->keysAscending;
+    QString sql =
         d->db->translate(QStringLiteral("SELECT rowid FROM ") + detail::identifier(table_) +
-                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")")),
-        d->context()));
+                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")"));
+    if (inOrder) sql += QStringLiteral(" ORDER BY rowid");
+    Statement st(detail::prepare(h, sql, d->context()));
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-      auto it = d->byRowid.constFind(sqlite3_column_int64(st.get(), 0));
-      if (it != d->byRowid.constEnd() && (found < 0 || it.value() < found)) found = it.value();
+      const int i = d->positionOf(sqlite3_column_int64(st.get(), 0));
+      if (i < 0 || d->deleted(i) || (found >= 0 && i > found)) continue;
+      found = i;
+      if (inOrder) break;
     }
-    if (rc != SQLITE_DONE) throw detail::engineError(h, d->context());
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw detail::engineError(h, d->context());
   } else if (!d->names.isEmpty()) {
     // A read-only set: the criteria are tried on each row's values in turn.
     QStringList cols;
@@ -561,10 +723,10 @@ void Recordset::FindFirst(const QString& criteria) {
                              criteria + QStringLiteral(")"),
                          &kinds),
         d->context()));
-    for (int i = 0; i < int(d->rows.size()) && found < 0; ++i) {
+    for (int i = 0; i < d->count() && found < 0; ++i) {
       sqlite3_reset(st.get());
       for (int c = 0; c < d->names.size(); ++c)
-        detail::bindValue(st.get(), c + 1, d->rows[i].values[c]);
+        detail::bindValue(st.get(), c + 1, d->values[i][c]);
       int rc = sqlite3_step(st.get());
       if (rc == SQLITE_ROW)
         found = i;
@@ -572,9 +734,16 @@ void Recordset::FindFirst(const QString& criteria) {
         throw detail::engineError(h, d->context());
     }
   }
-  noMatch_ = found < 0;
+  // The match was read from the table a moment ago: it is there to be made current.
   if (found >= 0) {
     d->dropPending(mode_);
+    if (!d->fetch(found)) {
+      d->markDeleted(found);
+      found = -1;
+    }
+  }
+  noMatch_ = found < 0;
+  if (found >= 0) {
     d->land(found);
     notifyCurrentChanged();
   }
@@ -591,9 +760,14 @@ Bookmark Recordset::bookmark() const {
 }
 
 void Recordset::setBookmark(Bookmark b) {
-  if (b < 0 || b >= qint64(d->rows.size()) || d->rows[b].deleted)
+  d->ensureLoaded();
+  if (b < 0 || b >= qint64(d->count()) || d->deleted(int(b)))
     throw RuntimeError(3159, QStringLiteral("Indicador inválido (%1)").arg(d->context()));
   d->dropPending(mode_);
+  if (!d->fetch(int(b))) {
+    d->markDeleted(int(b));
+    throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(d->context()));
+  }
   d->land(int(b));
   notifyCurrentChanged();
 }
@@ -601,6 +775,7 @@ void Recordset::setBookmark(Bookmark b) {
 // --- whole-set access for grids ---------------------------------------------------------
 
 int Recordset::size() const {
+  d->ensureLoaded();
   return d->live;
 }
 
@@ -622,7 +797,17 @@ Value Recordset::valueAt(int row, const QString& field) const {
   const int col = d->columnOf(field);
   const auto& live = d->liveRowIndexes();
   if (row < 0 || row >= int(live.size())) return Value::null();
-  return d->rowValue(d->rows[live[row]], col);
+  const int i = live[row];
+  if (!d->updatable()) return d->values[i].value(col, Value::null());
+  if (i == d->cachedPos) return d->cachedValue(col);
+  // Another row is read for the one field, leaving the current row as it is.
+  sqlite3_stmt* st = d->statement(d->plan.row);
+  ResetOnExit reset{st};
+  sqlite3_bind_int64(st, 1, d->keys[i]);
+  const int rc = sqlite3_step(st);
+  if (rc == SQLITE_ROW) return detail::readColumn(st, col, d->readKinds[col]);
+  if (rc != SQLITE_DONE) throw detail::engineError(d->db->handle(), d->context());
+  return Value::null();
 }
 
 }  // namespace ark::db

@@ -1,6 +1,7 @@
 // A data control: the file, connect string and record source of a recordset, and the
 // controls bound to its fields.
 #include <QtDebug>
+#include <algorithm>
 
 #include "platform/core/runtime_error.h"
 #include "platform/database/database.h"
@@ -109,7 +110,10 @@ void View::addCurrentChangedListener(std::function<void()> f) {
 }
 
 void View::showBound() {
-  if (!rs_) return;
+  // A view without bound controls leaves its set unread until code reads it.
+  if (!rs_ || std::none_of(bindings_.begin(), bindings_.end(),
+                           [](const Binding& b) { return bool(b.show); }))
+    return;
   const bool row = rs_->editMode() != EditMode::None || rs_->hasCurrentRow();
   for (const Binding& b : std::as_const(bindings_)) {
     if (!b.show) continue;
