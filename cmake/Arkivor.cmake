@@ -18,10 +18,15 @@ function(arkivor_library name folder)
   endif()
 endfunction()
 
-# arkivor_test(name SOURCES files... LIBS libs...): one GoogleTest executable,
-# its cases registered with CTest. Widget tests run on the offscreen platform.
+# arkivor_test(name [SERIAL] SOURCES files... LIBS libs...): one GoogleTest executable,
+# its cases registered with CTest. Widget tests run on the offscreen platform. SERIAL: cases
+# that load every core, run while no other test does.
 function(arkivor_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS;ENV" ${ARGN})
+  set(_serial "")
+  if(T_SERIAL)
+    set(_serial RUN_SERIAL TRUE)
+  endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} arkivor_testsupport GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
@@ -30,5 +35,6 @@ function(arkivor_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;${T_ENV}" TIMEOUT 300)
+    PROPERTIES ${_serial} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;${T_ENV}"
+               TIMEOUT 300)
 endfunction()

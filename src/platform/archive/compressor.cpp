@@ -14,8 +14,11 @@ namespace {
 
 constexpr qint64 kBlock = 1 << 20;
 constexpr size_t kDictionary = 32 << 10;
+// Small files travel to the workers together, up to these.
+constexpr qint64 kBatchBytes = 256 << 10;
+constexpr size_t kBatchFiles = 64;
 
-using Buffer = std::vector<unsigned char>;
+using Buffer = Compressor::Buffer;
 
 // Fills up to `n` bytes; fewer only at the end of the file. -1 with errno on failure.
 ssize_t readFull(int fd, unsigned char* to, size_t n) {
@@ -84,40 +87,68 @@ void Compressor::stop() {
   workers_.clear();
 }
 
-void Compressor::publish(Item item) {
+void Compressor::deliver(quint64 seq, Result result) {
+  bool wanted;
   {
     std::lock_guard lock(mutex_);
-    items_[nextSeq_++] = std::move(item);
+    results_[seq] = std::move(result);
+    wanted = seq == wanted_;
   }
-  itemReady_.notify_all();
+  // The writer waits for one result only.
+  if (wanted) itemReady_.notify_one();
+}
+
+void Compressor::publish(Item item) {
+  quint64 seq;
+  {
+    std::lock_guard lock(mutex_);
+    seq = nextSeq_++;
+  }
+  Result r;
+  r.items.push_back(std::move(item));
+  deliver(seq, std::move(r));
 }
 
 bool Compressor::submit(Job job) {
   {
     std::unique_lock lock(mutex_);
-    // Only a few blocks ahead of the writer, so memory stays bounded.
-    room_.wait(lock, [this] { return cancelled_ || blocksInFlight_ < window_; });
+    // Only a few jobs ahead of the writer, so memory stays bounded.
+    room_.wait(lock, [this] { return cancelled_ || jobsInFlight_ < window_; });
     if (cancelled_) return false;
     job.seq = nextSeq_++;
-    ++blocksInFlight_;
+    ++jobsInFlight_;
     jobs_.push_back(std::move(job));
   }
   jobReady_.notify_one();
   return true;
 }
 
+bool Compressor::flush(std::vector<Piece>& batch, qint64& batchBytes) {
+  if (batch.empty()) return true;
+  Job job;
+  job.pieces = std::move(batch);
+  batch.clear();
+  batchBytes = 0;
+  return submit(std::move(job));
+}
+
 void Compressor::readAll() {
+  std::vector<Piece> batch;
+  qint64 batchBytes = 0;
   try {
-    for (int i = 0; i < static_cast<int>(paths_.size()); ++i) {
+    bool going = true;
+    for (int i = 0; going && i < static_cast<int>(paths_.size()); ++i) {
       {
         std::lock_guard lock(mutex_);
-        if (cancelled_) break;
+        going = !cancelled_;
       }
-      if (!readEntry(i)) break;
+      if (going) going = readEntry(i, batch, batchBytes);
     }
-    Item end;
-    end.kind = Item::End;
-    publish(std::move(end));
+    if (going && flush(batch, batchBytes)) {
+      Item end;
+      end.kind = Item::End;
+      publish(std::move(end));
+    }
   } catch (...) {
     Item failed;
     failed.kind = Item::Failed;
@@ -132,11 +163,9 @@ void Compressor::readAll() {
 }
 
 // False when the run cannot go on (a failure, or the run was cancelled).
-bool Compressor::readEntry(int index) {
+bool Compressor::readEntry(int index, std::vector<Piece>& batch, qint64& batchBytes) {
   const QByteArray& path = paths_[index];
   if (hook_) hook_(path);
-  Item item;
-  item.entry = index;
   // Non-blocking: a pipe put in a file's place must not hang the run.
   const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   struct stat st;
@@ -144,7 +173,10 @@ bool Compressor::readEntry(int index) {
     const int err = fd < 0 ? errno : 0;
     if (fd >= 0) ::close(fd);
     const bool gone = err == 0 || err == ENOENT;
+    if (!flush(batch, batchBytes)) return false;
+    Item item;
     item.kind = gone ? Item::Gone : Item::Failed;
+    item.entry = index;
     item.error = err;
     publish(std::move(item));
     return gone;
@@ -154,19 +186,16 @@ bool Compressor::readEntry(int index) {
     ~Closer() { ::close(fd); }
   } closer{fd};
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  item.kind = Item::Start;
-  item.size = st.st_size;
-  item.mode = st.st_mode;
-  item.mtime = st.st_mtime;
-  publish(item);
+  if (st.st_size > kBlock) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
   auto fail = [&](int err) {
-    Item failed;
-    failed.kind = Item::Failed;
-    failed.entry = index;
-    failed.error = err;
-    publish(std::move(failed));
+    if (flush(batch, batchBytes)) {
+      Item failed;
+      failed.kind = Item::Failed;
+      failed.entry = index;
+      failed.error = err;
+      publish(std::move(failed));
+    }
     return false;
   };
   qint64 position = 0;
@@ -177,7 +206,7 @@ bool Compressor::readEntry(int index) {
         static_cast<size_t>(std::clamp<qint64>(st.st_size - position + 1, 1, kBlock));
     into = std::make_shared<Buffer>(guess);
     ssize_t n = readFull(fd, into->data(), guess);
-    if (n == static_cast<ssize_t>(guess) && guess < kBlock) {  // it has grown
+    if (n == static_cast<ssize_t>(guess) && static_cast<qint64>(guess) < kBlock) {  // it grew
       into->resize(kBlock);
       const ssize_t more = readFull(fd, into->data() + guess, kBlock - guess);
       n = more < 0 ? more : n + more;
@@ -199,11 +228,25 @@ bool Compressor::readEntry(int index) {
       if (!readBlock(following)) return fail(errno);
       last = following->empty();
     }
+    Piece piece;
+    piece.entry = index;
+    piece.input = current;
+    piece.previous = previous;
+    piece.first = !previous;
+    piece.last = last;
+    piece.size = st.st_size;
+    piece.mode = st.st_mode;
+    piece.mtime = st.st_mtime;
+    if (piece.first && piece.last) {
+      // A whole small file: with others, in order.
+      batchBytes += static_cast<qint64>(current->size());
+      batch.push_back(std::move(piece));
+      if (batchBytes >= kBatchBytes || batch.size() >= kBatchFiles) return flush(batch, batchBytes);
+      return true;
+    }
+    if (!flush(batch, batchBytes)) return false;
     Job job;
-    job.entry = index;
-    job.input = current;
-    job.previous = previous;
-    job.last = last;
+    job.pieces.push_back(std::move(piece));
     if (!submit(std::move(job))) return false;
     if (last) return true;
     previous = current;
@@ -223,47 +266,49 @@ void Compressor::work() {
       job = std::move(jobs_.front());
       jobs_.pop_front();
     }
-    Item item;
+    Result result;
+    result.job = true;
     try {
       if (level_ > 0 && !ready) {
         if (deflateInit2(&stream, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
           throw std::bad_alloc();
         ready = true;
       }
-      item = compress(job, &stream);
+      for (const Piece& piece : job.pieces) result.items.push_back(compress(piece, &stream));
     } catch (const std::bad_alloc&) {
-      item = Item{};
-      item.kind = Item::Failed;
-      item.entry = job.entry;
-      item.error = ENOMEM;
+      Item failed;
+      failed.kind = Item::Failed;
+      failed.entry = job.pieces.front().entry;
+      failed.error = ENOMEM;
+      result.items.assign(1, failed);
     }
-    {
-      std::lock_guard lock(mutex_);
-      items_[job.seq] = std::move(item);
-    }
-    itemReady_.notify_all();
+    deliver(job.seq, std::move(result));
   }
   if (ready) deflateEnd(&stream);
 }
 
-Compressor::Item Compressor::compress(const Job& job, void* streamPtr) {
-  const Buffer& in = *job.input;
+Compressor::Item Compressor::compress(const Piece& piece, void* streamPtr) {
+  const Buffer& in = *piece.input;
   Item item;
   item.kind = Item::Block;
-  item.entry = job.entry;
+  item.entry = piece.entry;
+  item.size = piece.size;
+  item.mode = piece.mode;
+  item.mtime = piece.mtime;
   item.length = static_cast<qint64>(in.size());
   item.crc = crcOf(in);
-  item.last = job.last;
+  item.first = piece.first;
+  item.last = piece.last;
   if (level_ == 0) {
     item.stored = true;
-    item.bytes = job.input;
+    item.bytes = piece.input;
     return item;
   }
 
   auto* stream = static_cast<z_stream*>(streamPtr);
   if (deflateReset(stream) != Z_OK) throw std::bad_alloc();
-  if (job.previous) {
-    const Buffer& p = *job.previous;
+  if (piece.previous) {
+    const Buffer& p = *piece.previous;
     const size_t n = std::min(p.size(), kDictionary);
     deflateSetDictionary(stream, p.data() + p.size() - n, static_cast<uInt>(n));
   }
@@ -272,7 +317,7 @@ Compressor::Item Compressor::compress(const Job& job, void* streamPtr) {
   stream->next_in = const_cast<unsigned char*>(in.data());
   stream->avail_in = static_cast<uInt>(in.size());
   size_t produced = 0;
-  const int flush = job.last ? Z_FINISH : Z_SYNC_FLUSH;
+  const int flush = piece.last ? Z_FINISH : Z_SYNC_FLUSH;
   for (;;) {
     stream->next_out = out->data() + produced;
     stream->avail_out = static_cast<uInt>(out->size() - produced);
@@ -280,15 +325,15 @@ Compressor::Item Compressor::compress(const Job& job, void* streamPtr) {
     produced = out->size() - stream->avail_out;
     if (r == Z_STREAM_END) break;
     if (r != Z_OK && r != Z_BUF_ERROR) throw std::bad_alloc();
-    if (!job.last && stream->avail_in == 0 && stream->avail_out > 0) break;
+    if (!piece.last && stream->avail_in == 0 && stream->avail_out > 0) break;
     out->resize(out->size() * 2);
   }
   out->resize(produced);
 
   // A whole file that deflate would not shrink is stored, as zip does.
-  if (!job.previous && job.last && produced >= in.size()) {
+  if (piece.first && piece.last && produced >= in.size()) {
     item.stored = true;
-    item.bytes = job.input;
+    item.bytes = piece.input;
   } else {
     item.bytes = std::move(out);
   }
@@ -296,17 +341,32 @@ Compressor::Item Compressor::compress(const Job& job, void* streamPtr) {
 }
 
 Compressor::Item Compressor::next() {
-  Item item;
-  {
-    std::unique_lock lock(mutex_);
-    itemReady_.wait(lock, [this] { return items_.count(wanted_) > 0; });
-    auto it = items_.find(wanted_);
-    item = std::move(it->second);
-    items_.erase(it);
-    ++wanted_;
-    if (item.kind == Item::Block) --blocksInFlight_;
+  if (ready_.empty()) {
+    Result result;
+    bool freed;
+    {
+      std::unique_lock lock(mutex_);
+      itemReady_.wait(lock, [this] { return results_.count(wanted_) > 0; });
+      auto it = results_.find(wanted_);
+      result = std::move(it->second);
+      results_.erase(it);
+      ++wanted_;
+      freed = result.job;
+      if (freed) --jobsInFlight_;
+    }
+    if (freed) room_.notify_one();
+    for (Item& item : result.items) {
+      if (item.kind == Item::Block && item.first) {
+        Item start = item;  // the file as opened, without the data
+        start.kind = Item::Start;
+        start.bytes.reset();
+        ready_.push_back(std::move(start));
+      }
+      ready_.push_back(std::move(item));
+    }
   }
-  room_.notify_one();
+  Item item = std::move(ready_.front());
+  ready_.pop_front();
   return item;
 }
 

@@ -19,13 +19,31 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace ark::zip {
 
+// Leaves new bytes as they are: every buffer here is filled by a read or by deflate.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    if constexpr (sizeof...(Args) == 0)
+      ::new (static_cast<void*>(p)) U;
+    else
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
 class Compressor {
  public:
-  using Bytes = std::shared_ptr<const std::vector<unsigned char>>;
+  using Buffer = std::vector<unsigned char, UninitializedAllocator<unsigned char>>;
+  using Bytes = std::shared_ptr<const Buffer>;
 
   struct Item {
     enum Kind {
@@ -43,6 +61,7 @@ class Compressor {
     Bytes bytes;          // Block: deflated data, or the file's own bytes when `stored`
     quint32 crc = 0;      // Block: CRC-32 of the file's bytes in it
     qint64 length = 0;    // Block: how many of the file's bytes it holds
+    bool first = false;   // Block: the file's data starts with it
     bool last = false;    // Block: the file's data ends with it
     bool stored = false;  // Block: not deflated (level 0, or a one-block file it would grow)
     int error = 0;
@@ -57,28 +76,43 @@ class Compressor {
   Compressor(const Compressor&) = delete;
   Compressor& operator=(const Compressor&) = delete;
 
-  // The next result in archive order; waits for it.
+  // The next result in archive order; waits for it. Start comes before a file's first block.
   Item next();
 
   // Worker threads used (one per core).
   static int workerCount();
 
  private:
-  struct Job {
-    quint64 seq = 0;
+  // A block of one file, or a whole small file.
+  struct Piece {
     int entry = -1;
     Bytes input;
     Bytes previous;  // the block before, for the dictionary
+    bool first = false;
     bool last = false;
+    qint64 size = 0;  // first: the file as opened
+    mode_t mode = 0;
+    time_t mtime = 0;
+  };
+  // One worker's task: a block, or several small files at once (fewer hand-overs).
+  struct Job {
+    quint64 seq = 0;
+    std::vector<Piece> pieces;
+  };
+  struct Result {
+    bool job = false;  // counts against the window
+    std::vector<Item> items;
   };
 
   void stop();
   void readAll();
-  bool readEntry(int index);
+  bool readEntry(int index, std::vector<Piece>& batch, qint64& batchBytes);
+  bool flush(std::vector<Piece>& batch, qint64& batchBytes);
   void publish(Item item);
   bool submit(Job job);
+  void deliver(quint64 seq, Result result);
   void work();
-  Item compress(const Job& job, void* stream);
+  Item compress(const Piece& piece, void* stream);
 
   const std::vector<QByteArray> paths_;
   const int level_;
@@ -90,12 +124,14 @@ class Compressor {
   std::condition_variable itemReady_;
   std::condition_variable room_;
   std::deque<Job> jobs_;
-  std::map<quint64, Item> items_;
+  std::map<quint64, Result> results_;
   quint64 nextSeq_ = 0;  // reader's numbering
   quint64 wanted_ = 0;   // next one to hand back
-  int blocksInFlight_ = 0;
+  int jobsInFlight_ = 0;
   bool readerDone_ = false;
   bool cancelled_ = false;
+
+  std::deque<Item> ready_;  // the writer's side: handed out one by one
 
   std::thread reader_;
   std::vector<std::thread> workers_;
