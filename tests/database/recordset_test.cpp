@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "db_fixture.h"
+#include "platform/core/runtime.h"
 #include "platform/core/runtime_error.h"
 #include "platform/database/database.h"
 
@@ -184,6 +185,34 @@ TEST_F(RecordsetTest, FindFirstTakesTheFirstRowInTheSetsOrder) {
   ro->FindFirst(QStringLiteral("codigo = 9"));
   EXPECT_TRUE(ro->NoMatch());
   EXPECT_THROW(rs->FindFirst(QStringLiteral("nada = 1")), RuntimeError);
+}
+
+TEST_F(RecordsetTest, ValuesWrittenIntoASourceSelectTheRowsTheySay) {
+  const struct {
+    const char* source;
+    const char* field;
+    const char* rows;  // the field of each row, in order
+  } cases[] = {
+      {"select 'fixo', nome from produto where nome = 'Broca'", "'fixo'", "fixo"},
+      {"select * from produto where preco > 7.5 order by 2", "nome", "Alicate Cabo Martelo"},
+      {"select nome from produto where nome = 'It''s' or codigo = -3 or codigo = 2", "nome",
+       "Broca"},
+      {"select nome from produto where codigo in (1, 2, 3) order by codigo desc", "nome",
+       "Cabo Broca Alicate"},
+      {"select ativo, count(*) as n from produto where preco >= 3 group by ativo order by 1", "n",
+       "1 4"},
+      {"select nome from produto where nome like 'B%' or [preco] = 3.0", "nome", "Broca Fita"},
+      {"select nome from produto where preco = 2.55e1 or preco = .3e1 or codigo = 0x1",
+       "nome", "Alicate Fita"},
+      {"select nome from produto where codigo = 4", "nome", "Fita"},
+      {"select nome from produto where codigo = 5", "nome", "Martelo"},
+  };
+  for (const auto& c : cases) {
+    auto rs = open(QString::fromUtf8(c.source));
+    QStringList got;
+    for (; !rs->Eof(); rs->MoveNext()) got << rt::Text(rs->field(QString::fromUtf8(c.field)));
+    EXPECT_EQ(got.join(' '), QString::fromUtf8(c.rows)) << c.source;
+  }
 }
 
 TEST_F(RecordsetTest, FindFirstWithDateLiteralOnCanonicalDates) {

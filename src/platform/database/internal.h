@@ -86,6 +86,16 @@ class StoredRow {
   QByteArray text_;
 };
 
+// A translated SELECT with the texts and numbers written after its outer FROM (before an
+// ORDER BY or GROUP BY) turned into parameters, and their values in order; a text that
+// has parameters or comments of its own comes back as it is.
+struct Parameterized {
+  QString sql;
+  std::vector<Value> values;
+};
+Parameterized parameterize(const QString& sql);
+void bindAll(sqlite3_stmt* st, const std::vector<Value>& values);
+
 // The user's text for an engine failure: by its result code, or for a missing table or
 // column by the engine's message, keeping the name; any other message as it is.
 QString engineMessage(int code, const QString& message);

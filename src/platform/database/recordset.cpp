@@ -45,6 +45,7 @@ struct SourcePlan {
   QString row;       // updatable: the set's columns of one row, by rowid
   QString readOnly;  // the rows themselves
   bool wholeTable = false;  // a table name: the rows in rowid order
+  std::vector<Value> keysValues, readOnlyValues;  // what the texts above take as parameters
 };
 
 // An ORDER BY that names a result column by its number needs the set's own columns.
@@ -140,7 +141,7 @@ struct Recordset::Impl {
   std::shared_ptr<Database> db;
   QString source, viewName, tableName;
   QStringList names;
-  QHash<QString, int> column;  // lower-cased name -> column
+  QHash<QString, int> column;  // lower-cased name, and the name as the set has it -> column
   QStringList sqlNames;        // the names as SQL identifiers
   QString sqlTable;
   QHash<QByteArray, QString> updateSql, insertSql;  // by the set of fields written
@@ -218,6 +219,7 @@ struct Recordset::Impl {
     {
       sqlite3_stmt* st = statement(updatable() ? plan.keys : plan.readOnly);
       ResetOnExit reset{st};
+      detail::bindAll(st, updatable() ? plan.keysValues : plan.readOnlyValues);
       const int cols = names.size();
       int rc;
       while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -338,8 +340,10 @@ struct Recordset::Impl {
   }
 
   int columnOf(const QString& name) const {
-    auto it = column.find(name.toLower());
-    if (it == column.end()) throw detail::itemNotFound(name, context());
+    // Callers mostly write a name as the table has it: no lower-casing for each read.
+    auto it = column.constFind(name);
+    if (it == column.cend()) it = column.constFind(name.toLower());
+    if (it == column.cend()) throw detail::itemNotFound(name, context());
     return it.value();
   }
 
@@ -406,6 +410,13 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
 
   d->db->checkSchema();
   SourcePlan plan = planSource(d->db->translate(source));
+  // A source made for one row prepares the statement every other row's source uses.
+  for (auto [text, values] : {std::pair{&plan.keys, &plan.keysValues},
+                              std::pair{&plan.readOnly, &plan.readOnlyValues}}) {
+    detail::Parameterized p = detail::parameterize(*text);
+    *text = p.sql;
+    *values = std::move(p.values);
+  }
   sqlite3_stmt* columns = nullptr;
   if (!plan.table.isEmpty()) {
     d->tableName = plan.table;
@@ -413,7 +424,10 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
     try {
       columns = d->statement(plan.row);
     } catch (const RuntimeError&) {
-      plan = SourcePlan{{}, {}, {}, plan.readOnly, false};
+      plan.table.clear();
+      plan.keys.clear();
+      plan.row.clear();
+      plan.wholeTable = false;
       d->tableName.clear();
     }
   }
@@ -434,6 +448,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
     d->names << name;
     d->sqlNames << detail::identifier(name);
     if (!d->column.contains(name.toLower())) d->column.insert(name.toLower(), c);
+    if (!d->column.contains(name)) d->column.insert(name, c);
     const char* decl = sqlite3_column_decltype(columns, c);
     d->readKinds << (decl ? kindOfDeclaredType(QString::fromUtf8(decl)) : FieldKind::Unknown);
   }
@@ -695,14 +710,16 @@ void Recordset::FindFirst(const QString& criteria) {
     // A whole table is in rowid order: the first match that is in the set is the one.
     // Any other order takes the match that comes first in it.
     const bool inOrder = d->plan.wholeTable && d->keysAscending;
-    QString sql =
+    detail::Parameterized p = detail::parameterize(
         d->db->translate(QStringLiteral("SELECT rowid FROM ") + detail::identifier(table_) +
-                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")"));
-    if (inOrder) sql += QStringLiteral(" ORDER BY rowid");
-    Statement st(detail::prepare(h, sql, d->context()));
+                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")")));
+    if (inOrder) p.sql += QStringLiteral(" ORDER BY rowid");
+    sqlite3_stmt* st = d->statement(p.sql);
+    ResetOnExit reset{st};
+    detail::bindAll(st, p.values);
     int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-      const int i = d->positionOf(sqlite3_column_int64(st.get(), 0));
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      const int i = d->positionOf(sqlite3_column_int64(st, 0));
       if (i < 0 || d->deleted(i) || (found >= 0 && i > found)) continue;
       found = i;
       if (inOrder) break;
