@@ -24,6 +24,7 @@
 #include "platform/desktop/controls.h"
 #include "platform/desktop/dpi.h"
 #include "platform/desktop/msgbox.h"
+#include "platform/desktop/pacing.h"
 #include "platform/desktop/pictures.h"
 #include "platform/desktop/pointer.h"
 #include "platform/desktop/registry.h"
@@ -148,7 +149,15 @@ void frmbkp::Form_Activate() {
       bdbkp.setRecordSource(QStringLiteral("Select * from backup order by horabkp"));
       bdbkp.Refresh();
     } catch (const RuntimeError& e) {
-      desktop::MsgBox(e.message(), desktop::vbCritical);
+      // Not from inside the show: a box opened there runs before the window is on screen,
+      // which then stays unpainted behind it.
+      QMetaObject::invokeMethod(
+          this,
+          [this, reason = e.message()] {
+            desktop::waitUntilExposed(this);
+            desktop::MsgBox(desktop::asSentence(reason), desktop::vbCritical);
+          },
+          Qt::QueuedConnection);
     }
   }
   lblver->setText(QStringLiteral("%1.%2.%3").arg(kMajor).arg(kMinor).arg(kRevision));

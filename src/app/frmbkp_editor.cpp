@@ -82,7 +82,7 @@ bool viewOperation(const std::function<void()>& op) {
     op();
     return true;
   } catch (const RuntimeError& e) {
-    desktop::MsgBox(e.message(), desktop::vbCritical);
+    desktop::MsgBox(desktop::asSentence(e.message()), desktop::vbCritical);
     return false;
   }
 }

@@ -11,6 +11,7 @@
 #include "platform/desktop/controls.h"
 #include "platform/desktop/dpi.h"
 #include "platform/desktop/msgbox.h"
+#include "platform/desktop/pacing.h"
 #include "platform/desktop/pictures.h"
 #include "schedule/schedule_store.h"
 
@@ -38,6 +39,7 @@ frmsobre::frmsobre()
   setObjectName(QStringLiteral("frmsobre"));
   setWindowTitle(QStringLiteral("Arkivor - Iniciando"));
   setFixedSize(tw(7515), tw(4650));
+  desktop::keepCentred(this);
   // The splash reads the same file the main window opens.
   Tpc.setDatabaseName(schedule::scheduleDatabasePath(programFolder()));
 

@@ -50,6 +50,9 @@ frmprogresso::frmprogresso()
   setWindowTitle(QStringLiteral("Arkivor - Backup em andamento"));
   setFixedSize(tw(9045), tw(5415));
   setModal(true);
+  desktop::keepCentred(this);
+  // Drawn once: the window repaints all through the run.
+  background_ = desktop::pictures::progressBackground();
 
   lbldt = desktop::makeLabel(this, "lbldt", QRect(tw(5900), tw(200), tw(2900), tw(300)), 9, true,
                              Qt::AlignRight | Qt::AlignVCenter);
@@ -105,10 +108,12 @@ void frmprogresso::showEvent(QShowEvent* e) {
 
 void frmprogresso::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  p.drawPixmap(0, 0, desktop::pictures::progressBackground());
+  p.drawPixmap(0, 0, background_);
 }
 
 void frmprogresso::Form_Activate() {
+  // The run holds the thread from here on: the window must be on screen first.
+  desktop::waitUntilExposed(this);
   lbldt->setText(rt::Format(rt::Date(), QStringLiteral("dd/mmm/yyyy")));
   lblhr->setText(rt::Format(rt::Time(), QStringLiteral("hh:mm:ss")));
   lblorigem->setText(BkpOrigem);
@@ -143,9 +148,16 @@ void frmprogresso::Form_Activate() {
 }
 
 void frmprogresso::txtZip_Change() {
-  QCoreApplication::processEvents();
-  barra->setValue(CampoPercentual(txtZip->text()));
-  lblarq->setText(CampoArquivo(txtZip->text()));
+  // A folder of small files gives lines far faster than a screen shows them: the bar and
+  // the file label follow the latest line at most once a frame, and the last line, the
+  // full bar; the time goes to the archive. They are set before the pump, so the file
+  // painted is the file in hand.
+  const QString line = txtZip->text();
+  const qint16 percent = CampoPercentual(line);
+  if (!pacer_.due() && percent < 100) return;
+  barra->setValue(percent);
+  lblarq->setText(CampoArquivo(line));
+  pacer_.pump();
 }
 
 void frmprogresso::Timer1_Timer() {

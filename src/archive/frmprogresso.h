@@ -2,6 +2,9 @@
 // The archive run window: shown modally for one run, it builds the archive path, runs the
 // archive library, follows its status lines and unloads itself.
 #include <QDialog>
+#include <QPixmap>
+
+#include "platform/desktop/pacing.h"
 
 class QLabel;
 class QLineEdit;
@@ -54,6 +57,8 @@ class frmprogresso : public QDialog {
   frmprogresso();
   void unload();
   bool activated_ = false;
+  desktop::PumpPacer pacer_;
+  QPixmap background_;
 };
 
 }  // namespace ark::archive

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QHash>
 #include <QLabel>
+#include <QPainter>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -44,22 +45,29 @@ void setForeColor(QLabel* l, quint32 bgr) {
 }
 
 constexpr quint32 kDarkGrey = 0x00404040;
-// The right column holds no more than "Etapa 15 de 15"; the line under the title gets the
-// rest of the band, since the fixed descriptions and the NEGOX status texts are long.
+// The right column holds no more than "Etapa 15 de 15", drawn against its right edge; the
+// line under the title reaches to where that text begins, since the fixed descriptions and
+// the NEGOX status texts are long.
 constexpr int kRightColumn = 6540;
-constexpr int kUnderTitle = kRightColumn - 60 - 840;
+constexpr int kUnderTitle = 6870 - 840;
 }  // namespace
 
 MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
-    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::MSWindowsFixedSizeDialogHint),
       layout_(std::move(layout)) {
   setObjectName(layout_.form);
   setWindowTitle(QString());
   setModal(true);
-  setFixedSize(tw(layout_.clientWidth), tw(layout_.clientHeight));
+  // No title bar on any window manager: the border is the window's own.
+  setFixedSize(tw(layout_.clientWidth) + 2 * kBorder, tw(layout_.clientHeight) + 2 * kBorder);
+  desktop::keepCentred(this);
   instances().insert(layout_.form, this);
 
-  Frame6 = new QFrame(this);
+  client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setGeometry(kBorder, kBorder, tw(layout_.clientWidth), tw(layout_.clientHeight));
+
+  Frame6 = new QFrame(client);
   Frame6->setObjectName(QStringLiteral("Frame6"));
   Frame6->setGeometry(0, 0, tw(8895), tw(735));
   Frame6->setAutoFillBackground(true);
@@ -90,18 +98,18 @@ MaintenanceRunner::MaintenanceRunner(RunnerLayout layout)
     description = label(Frame6, QStringLiteral("lblLabels(6)"), 840, 435, kUnderTitle, 255, 8.25,
                         false, Qt::AlignLeft | Qt::AlignVCenter);
     description->setText(layout_.description);
-    underBand = statusLabel = label(this, layout_.statusLabel, 120, 870, layout_.clientWidth - 240,
+    underBand = statusLabel = label(client, layout_.statusLabel, 120, 870, layout_.clientWidth - 240,
                                     285, 8.25, false, Qt::AlignCenter);
     statusLabel->setText(QStringLiteral("Aguarde... "));
   }
   if (layout_.recordLabel) {
-    underBand = Label3 = label(this, QStringLiteral("Label3"), 120, 870, layout_.clientWidth - 240,
+    underBand = Label3 = label(client, QStringLiteral("Label3"), 120, 870, layout_.clientWidth - 240,
                                285, 8.25, false, Qt::AlignCenter);
     Label3->setText(QStringLiteral("Aguarde..."));
   }
   if (underBand) setForeColor(underBand, kDarkGrey);
 
-  barra = new desktop::ProgressBar(this);
+  barra = new desktop::ProgressBar(client);
   barra->setObjectName(QStringLiteral("barra"));
   barra->setGeometry(0, tw(layout_.clientHeight) - tw(345), tw(layout_.clientWidth), tw(345));
   barra->setBackColor(0x00C0C0C0);
@@ -149,7 +157,18 @@ void MaintenanceRunner::showEvent(QShowEvent* e) {
   QTimer::singleShot(0, this, &MaintenanceRunner::Form_Activate);
 }
 
+void MaintenanceRunner::paintEvent(QPaintEvent*) {
+  // A fixed dialog border: a dark outer line and a light inner one.
+  QPainter p(this);
+  p.setPen(QColor(0x6e, 0x6e, 0x6e));
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
+  p.setPen(QColor(0xf4, 0xf4, 0xf4));
+  p.drawRect(rect().adjusted(1, 1, -2, -2));
+}
+
 void MaintenanceRunner::Form_Activate() {
+  // The job holds the thread from here on: the window must be on screen first.
+  desktop::waitUntilExposed(this);
   desktop::setMousePointer(desktop::vbHourglass);
   try {
     // The data sources open when the load has ended, each on its record source.
@@ -177,17 +196,21 @@ void MaintenanceRunner::unload() {
 
 void MaintenanceRunner::DoEvents() {
   if (pumpHook) pumpHook(*this);
-  // A walk changes its labels for every row; the window is repainted and the other
-  // windows' events delivered often enough for the eye, not once per row.
-  if (pumped_.isValid() && pumped_.elapsed() < kPumpIntervalMs) return;
-  QCoreApplication::processEvents();
-  pumped_.start();
+  // Painting every row of a long walk would cost more than the walk: within the rows a
+  // repaint a frame is plenty, and what is held back is painted before the next long work.
+  if (rows_)
+    pacer_.pumpWhenDue();
+  else
+    pacer_.pump();
 }
 
 void MaintenanceRunner::setStep(int n) {
-  stepLabel->setText(QStringLiteral("Etapa %1 de %2")
-                         .arg(n, 2, 10, QLatin1Char('0'))
-                         .arg(layout_.steps, 2, 10, QLatin1Char('0')));
+  const QString text = QStringLiteral("Etapa %1 de %2")
+                           .arg(n, 2, 10, QLatin1Char('0'))
+                           .arg(layout_.steps, 2, 10, QLatin1Char('0'));
+  // A step opens: its labels are painted before its work starts.
+  if (text != stepLabel->text()) rows_ = false;
+  stepLabel->setText(text);
   DoEvents();
 }
 
@@ -199,9 +222,12 @@ void MaintenanceRunner::setStatus(const QString& text) {
 void MaintenanceRunner::setRecord(const QString& text) {
   if (Label3) Label3->setText(text);
   DoEvents();
+  // The record label follows the rows.
+  rows_ = true;
 }
 
 void MaintenanceRunner::execute(db::View& view, const QString& statement) {
+  pacer_.flush();
   view.database().Execute(statement);
 }
 
@@ -212,6 +238,10 @@ db::Recordset& MaintenanceRunner::reopen(db::View& view, const QString& source) 
 }
 
 void MaintenanceRunner::countedSizing(db::Recordset& rs) {
+  // A new walk: its first rows paint at once, and the last ones of the walk before are
+  // on screen before the move to its last row.
+  pacer_.flush();
+  rows_ = false;
   if (rs.RecordCount() == 0) return;
   rs.MoveLast();
   barra->setMax(int(rs.RecordCount()));
@@ -220,14 +250,18 @@ void MaintenanceRunner::countedSizing(db::Recordset& rs) {
 
 void MaintenanceRunner::resetBar() {
   barra->setValue(0);
+  pacer_.flush();
+  rows_ = false;
 }
 
 void MaintenanceRunner::advanceBar() {
   barra->setValue(barra->Value() + 1);
+  rows_ = true;
 }
 
 void MaintenanceRunner::stamp(db::View& param,
                               std::initializer_list<std::pair<QString, Value>> fields) {
+  pacer_.flush();
   db::Recordset& rs = param.recordset();
   rs.Edit();
   for (const auto& [name, value] : fields) rs.setField(name, value);

@@ -3,7 +3,6 @@
 // the data sources bound to the business database, the step-runner idioms, the closing
 // stamp and the unload that ends the trigger's modal show.
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -13,6 +12,7 @@
 
 #include "maintenance/maintenance.h"
 #include "platform/core/value.h"
+#include "platform/desktop/pacing.h"
 
 class QLabel;
 class QFrame;
@@ -64,12 +64,17 @@ class MaintenanceRunner : public QDialog {
   // The loaded instance of a window, or nullptr.
   static MaintenanceRunner* loaded(const QString& form);
 
-  // Sees the window at every message pump of a job (tests watch the labels with it).
+  // Sees the window at every message pump of a job, painted at once or held back (tests
+  // watch the labels with it).
   static inline std::function<void(const MaintenanceRunner&)> pumpHook;
+
+  // The thin fixed dialog border drawn around the client area, in pixels.
+  static constexpr int kBorder = 2;
 
   const RunnerLayout& layout() const { return layout_; }
   const std::vector<std::unique_ptr<db::View>>& dataSources() const { return sources_; }
 
+  QWidget* client = nullptr;  // the client area, inside the border
   QFrame* Frame6 = nullptr;
   desktop::ImageControl* logo = nullptr;
   QLabel* lbltituloform = nullptr;
@@ -90,6 +95,9 @@ class MaintenanceRunner : public QDialog {
   virtual void runJob() = 0;
 
   // --- the step-runner idioms --------------------------------------------------------
+  // The message pump after a label change. It paints at once while a step opens; once the
+  // rows of a walk are running it paints at most once a frame, and a pump held back is made
+  // before the next bulk statement, bar reset, sizing or stamp, and at the next step.
   void DoEvents();
   // "Etapa NN de MM", then a pump.
   void setStep(int n);
@@ -111,15 +119,16 @@ class MaintenanceRunner : public QDialog {
   static QString todayLiteral();
 
   void showEvent(QShowEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
   void reject() override {}  // Esc does not stop a job
 
  private:
   void Form_Activate();
   void unload();
 
-  static constexpr qint64 kPumpIntervalMs = 15;
   RunnerLayout layout_;
-  QElapsedTimer pumped_;
+  desktop::PumpPacer pacer_;
+  bool rows_ = false;  // the rows of a walk are running: per-row pumps may be held back
   std::vector<std::unique_ptr<db::View>> sources_;
   bool activated_ = false;
 };

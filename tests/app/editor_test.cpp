@@ -235,7 +235,7 @@ TEST_F(EditorTest, AFailingUpdateIsReportedAndTheRowStaysInEdit) {
   fillRow("060000", "madrugada");
   w->btok->click();
   ASSERT_EQ(box_.shown().size(), 1);
-  EXPECT_TRUE(box_.shown()[0].text.contains("disco cheio")) << box_.shown()[0].text.toStdString();
+  EXPECT_TRUE(box_.shown()[0].text.startsWith("Disco cheio")) << box_.shown()[0].text.toStdString();
   EXPECT_EQ(box_.shown()[0].title, kProgramTitle);
   expectState(true);
   EXPECT_EQ(w->txtarquivo->text(), "madrugada");

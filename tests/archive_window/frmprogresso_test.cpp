@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include "platform/core/clock.h"
 #include "platform/core/runtime_error.h"
 #include "platform/desktop/controls.h"
+#include "support/painted.h"
 #include "support/tempdir.h"
 
 // Readable failures.
@@ -174,3 +176,58 @@ TEST_F(ArchiveWindow, AnErrorRaisedDuringTheRunFailsItAndLeavesTheWindowFreeForT
 }
 
 }  // namespace
+
+// A folder of many small files: every line moves the bar and the label, but the window
+// paints them a frame at a time, and the full bar of the last line.
+TEST_F(ArchiveWindow, ManySmallFilesArePaintedAFrameAtATime) {
+  const int n = 1500;
+  for (int i = 0; i < n; ++i)
+    writeFile(src + QStringLiteral("/p%1.txt").arg(i, 4, 10, QLatin1Char('0')),
+              QByteArray(1024, char('a' + i % 26)));
+  frmprogresso& w = frmprogresso::instance();
+  test::PaintedText arquivo(w.lblarq);
+  QList<int> barPainted;
+  struct BarWatch : QObject {
+    desktop::ProgressBar* bar;
+    QList<int>* seen;
+    bool eventFilter(QObject* o, QEvent* e) override {
+      if (o == bar && e->type() == QEvent::Paint) *seen << bar->Value();
+      return false;
+    }
+  } barWatch;
+  barWatch.bar = w.barra;
+  barWatch.seen = &barPainted;
+  w.barra->installEventFilter(&barWatch);
+  int lines = 0;
+  QObject::connect(w.txtZip, &QLineEdit::textChanged, [&] { ++lines; });
+  QElapsedTimer t;
+  t.start();
+  w.exec();
+  const qint64 ms = t.elapsed();
+  ASSERT_TRUE(frmprogresso::lastOutcome().written) << frmprogresso::lastOutcome().reason.toStdString();
+  EXPECT_GE(lines, n);
+  ASSERT_GE(arquivo.paints(), 1);
+  EXPECT_LE(arquivo.paints(), 3 + ms / desktop::PumpPacer::kFrameMs) << ms << " ms";
+  EXPECT_TRUE(arquivo.last().startsWith("p") || arquivo.last() == "b.txt") << arquivo.last().toStdString();
+  ASSERT_FALSE(barPainted.isEmpty());
+  EXPECT_EQ(barPainted.last(), 100);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// On a screen of known size (the offscreen one, 800 x 800) the window sits at its centre
+// while it runs, and its captions are drawn whole.
+TEST_F(ArchiveWindow, SitsCentredWhileItRuns) {
+  frmprogresso& w = frmprogresso::instance();
+  QPoint off(99, 99);
+  QSize screen;
+  QObject::connect(w.txtZip, &QLineEdit::textChanged, [&] {
+    off = test::offCentre(&w);
+    screen = w.screen()->geometry().size();
+  });
+  for (QLabel* l : w.findChildren<QLabel*>())
+    EXPECT_TRUE(test::textFits(l)) << l->objectName().toStdString();
+  w.exec();
+  EXPECT_EQ(screen, QSize(800, 800));
+  EXPECT_LE(off.manhattanLength(), 1) << off.x() << "," << off.y();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}

@@ -43,6 +43,22 @@ TEST(ScriptedMsgBox, ScopesNest) {
   EXPECT_EQ(outer.texts(), QStringList{QStringLiteral("outer")});
 }
 
+TEST(MsgBoxText, AReasonShownAloneReadsAsASentence) {
+  const struct {
+    const char* given;
+    const char* shown;
+  } cases[] = {
+      {"tabela não encontrada: backup", "Tabela não encontrada: backup"},
+      {"o arquivo não é um banco de dados", "O arquivo não é um banco de dados"},
+      {"é preciso fechar o sistema", "É preciso fechar o sistema"},
+      {"Disco cheio", "Disco cheio"},
+      {"/dados/backupdovral.mdb: somente leitura", "/dados/backupdovral.mdb: somente leitura"},
+      {"", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(asSentence(QString::fromUtf8(c.given)), QString::fromUtf8(c.shown)) << c.given;
+}
+
 // The real box, driven while its exec() runs.
 struct Seen {
   QString text, title;

@@ -14,6 +14,7 @@
 #include "platform/desktop/dpi.h"
 #include "platform/desktop/pointer.h"
 #include "praxel_fixture.h"
+#include "test_window.h"
 
 namespace ark::maintenance {
 namespace {
@@ -21,36 +22,7 @@ namespace {
 using desktop::tw;
 using test::BusinessDb;
 
-RunnerLayout walkLayout() {
-  RunnerLayout l;
-  l.form = QStringLiteral("frmteste");
-  l.systemCode = QStringLiteral("TESTE");
-  l.databaseFile = QStringLiteral("teste.mdb");
-  l.steps = 2;
-  l.logo = QStringLiteral("Image2");
-  l.stepLabel = QStringLiteral("lbletapa");
-  l.statusLabel = QStringLiteral("lbl");
-  l.description = QStringLiteral("Janela de teste");
-  l.fillColor = 0x00800000;
-  return l;
-}
-
-// A window whose job is given by the test, with the runner's idioms at hand.
-class frmteste : public MaintenanceRunner {
- public:
-  frmteste() : MaintenanceRunner(walkLayout()) { Form_Load(); }
-  db::View& Titens = dataSource(QStringLiteral("Titens"), QStringLiteral("itens"));
-  std::function<void(frmteste&)> job;
-
-  using MaintenanceRunner::advanceBar;
-  using MaintenanceRunner::countedSizing;
-  using MaintenanceRunner::reopen;
-  using MaintenanceRunner::resetBar;
-  using MaintenanceRunner::setStep;
-
- protected:
-  void runJob() override { job(*this); }
-};
+using test::frmteste;
 
 QString itemsSql(int n) {
   QString sql = QStringLiteral("CREATE TABLE itens (n LONG, marca LONG); BEGIN;");
@@ -198,7 +170,9 @@ TEST(MaintenanceRunner, TheThreeWindowsAndTheirDataSources) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(MaintenanceRunner::loaded(c.form), w);
     EXPECT_EQ(w->objectName(), c.form);
-    EXPECT_EQ(w->size(), QSize(tw(c.width), tw(c.height)));
+    EXPECT_EQ(w->client->size(), QSize(tw(c.width), tw(c.height)));
+    EXPECT_EQ(w->size(), w->client->size() + 2 * QSize(MaintenanceRunner::kBorder,
+                                                       MaintenanceRunner::kBorder));
     EXPECT_TRUE(w->windowTitle().isEmpty());
     EXPECT_EQ(w->findChild<QLabel*>("lbltituloform")->text(), QStringLiteral("Atualização..."));
     EXPECT_EQ(w->findChild<QLabel*>("Label1")->text(), c.code);

@@ -9,6 +9,7 @@
 #include "platform/core/paths.h"
 #include "platform/desktop/controls.h"
 #include "platform/desktop/msgbox.h"
+#include "support/painted.h"
 #include "support/schedule_fixture.h"
 #include "support/tempdir.h"
 
@@ -62,6 +63,27 @@ TEST(Splash, AMissingDatabaseIsNamedAndEndsTheStart) {
   EXPECT_TRUE(boxes.shown()[0].text.contains(tmp.file("backupdovral.mdb")));
   EXPECT_EQ(boxes.shown()[0].title, desktop::kProgramTitle);
   EXPECT_FALSE(s.Timer1->isActive());
+  delete &s;
+  setProgramFolder({});
+}
+
+// Shown on a screen of known size (the offscreen one, 800 x 800), the splash sits at its
+// centre, and its status texts are drawn whole.
+TEST(Splash, SitsCentredAndShowsItsTextsWhole) {
+  test::TempDir tmp;
+  test::createScheduleDb(tmp.file("backupdovral.mdb"));
+  setProgramFolder(tmp.path());
+  frmsobre& s = frmsobre::instance();
+  s.show();
+  EXPECT_EQ(s.screen()->geometry().size(), QSize(800, 800));
+  EXPECT_LE(test::offCentre(&s).manhattanLength(), 1) << test::offCentre(&s).x() << ","
+                                                       << test::offCentre(&s).y();
+  for (int v = 1; v < 60; ++v) {
+    s.lblstatus->setText(frmsobre::statusFor(v));
+    EXPECT_TRUE(test::textFits(s.lblstatus)) << s.lblstatus->text().toStdString();
+  }
+  for (QLabel* l : s.findChildren<QLabel*>())
+    EXPECT_TRUE(test::textFits(l)) << l->objectName().toStdString();
   delete &s;
   setProgramFolder({});
 }

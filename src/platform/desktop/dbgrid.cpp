@@ -121,7 +121,7 @@ void DBGrid::rowChosen(int row) {
     view_.saveBoundEdits();
     rs.setCurrentIndex(row);
   } catch (const RuntimeError& e) {
-    MsgBox(e.message(), vbCritical);
+    MsgBox(asSentence(e.message()), vbCritical);
     sync();
   }
 }

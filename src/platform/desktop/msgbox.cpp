@@ -133,6 +133,13 @@ int closeAnswer(int style) {
   return results.last();
 }
 
+QString asSentence(const QString& text) {
+  if (text.isEmpty() || !text.front().isLower()) return text;
+  QString s = text;
+  s.front() = s.front().toUpper();
+  return s;
+}
+
 int MsgBox(const QString& text, int style, const QString& title) {
   const QString t = title.isEmpty() ? kProgramTitle : title;
   MsgBoxHandler* h = g_handler ? g_handler : &g_real;

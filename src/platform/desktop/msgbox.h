@@ -41,6 +41,10 @@ enum MsgBoxResult : int {
 // as separate lines. An empty title gives the program title.
 int MsgBox(const QString& text, int style = vbOKOnly, const QString& title = kProgramTitle);
 
+// The text with its first letter in capitals: a reason from a lower layer, shown alone in
+// a box, reads as a sentence.
+QString asSentence(const QString& text);
+
 // The answer a box gives when the user closes it without choosing (Esc, the close button).
 int closeAnswer(int style);
 // The button that has the focus when the box opens.
