@@ -90,3 +90,30 @@ wait_until() {
 }
 
 not() { ! "$@"; }
+
+# centred ID: true when the window sits centred (to a pixel) on the 1280x800 screen.
+centred() {
+  local geo x y w h
+  geo=$(xwininfo -id "$1" 2>/dev/null) || return 1
+  x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$geo")
+  y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$geo")
+  w=$(awk '/Width:/ {print $2}' <<<"$geo")
+  h=$(awk '/Height:/ {print $2}' <<<"$geo")
+  local dx=$((x - (1280 - w) / 2)) dy=$((y - (800 - h) / 2))
+  [ "$dx" -ge -1 ] && [ "$dx" -le 1 ] && [ "$dy" -ge -1 ] && [ "$dy" -le 1 ] && return 0
+  echo "${w}x${h} at $x,$y" >&2
+  return 1
+}
+
+# painted ID: true when the window's mean brightness on the display is above 0.2, that is
+# it is not left black.
+painted() {
+  local b
+  b=$(import -window "$1" -format '%[fx:mean]' info: 2>/dev/null) || return 1
+  python3 -c "import sys; sys.exit(0 if float('${b:-0}') > 0.2 else 1)"
+}
+
+# window_of NAME: the id of a mapped window of SALVIX with that title, or nothing.
+window_of() {
+  xdotool search --all --onlyvisible --pid "$SALVIX_PID" --name "^$1\$" 2>/dev/null | head -n1 || true
+}
