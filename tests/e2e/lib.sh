@@ -59,7 +59,7 @@ start_salvix() {
     # faketime runs the program as its child: the windows carry the child's pid.
     local child=""
     for _ in $(seq 1 50); do
-      child=$(pgrep -P "$SALVIX_PID" | head -n1)
+      child=$(pgrep -P "$SALVIX_PID" | head -n1 || true)
       [ -n "$child" ] && break
       sleep 0.1
     done
