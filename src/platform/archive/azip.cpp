@@ -129,6 +129,13 @@ QString folderOf(const QString& path) {
   return path.left(cut);
 }
 
+// A name that is no UTF-8 is most likely Latin-1, as older Windows-made files carry them:
+// shown so on the labels and in reasons (it is stored as its bytes all the same).
+QString shownName(const QByteArray& raw) {
+  const QString utf8 = QString::fromUtf8(raw);
+  return utf8.toUtf8() == raw ? utf8 : QString::fromLatin1(raw);
+}
+
 QString sourceFailure(const QString& folder, int err) {
   return withSystemReason(QStringLiteral("Não foi possível ler a pasta de origem: %1").arg(folder),
                           err);
@@ -176,7 +183,7 @@ bool listMask(Run& run, const QString& mask, const struct stat* archive,
     }
     const QByteArray raw(d->d_name);
     if (raw == "." || raw == "..") continue;
-    const QString name = QFile::decodeName(raw);
+    const QString name = shownName(raw);
     if (!all && !wildcard.match(name).hasMatch()) continue;
     const QByteArray path = folderBytes + (folderBytes.endsWith('/') ? "" : "/") + raw;
     const QString shown = folder + (folder.endsWith(QLatin1Char('/')) ? "" : "/") + name;

@@ -275,7 +275,7 @@ void Compressor::work() {
         ready = true;
       }
       for (const Piece& piece : job.pieces) result.items.push_back(compress(piece, &stream));
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // no memory for the buffers or for zlib
       Item failed;
       failed.kind = Item::Failed;
       failed.entry = job.pieces.front().entry;
