@@ -140,7 +140,7 @@ void frmbkp::saveSettings() {
     if (!hasCurrentRow(Tpc)) return;
     Tpc.saveBoundEdits();
   } catch (const RuntimeError& e) {
-    desktop::MsgBox(e.message(), desktop::vbCritical);
+    desktop::MsgBox(desktop::asSentence(e.message()), desktop::vbCritical);
     // Told once: the panel shows what pcs holds again, so that the triggers' refreshes do
     // not meet the same refusal on every tick.
     Tpc.discardBoundEdits();
@@ -160,7 +160,7 @@ void frmbkp::MaskEdBox1_Validate() {
   try {
     if (hasCurrentRow(Tpc)) stored = Tpc.recordset().field(QStringLiteral("hora_atualizacao"));
   } catch (const RuntimeError& e) {
-    desktop::MsgBox(e.message(), desktop::vbCritical);
+    desktop::MsgBox(desktop::asSentence(e.message()), desktop::vbCritical);
   }
   desktop::maskBinding(QStringLiteral("hora_atualizacao"), MaskEdBox1).show(stored);
   validatingTime_ = false;

@@ -226,7 +226,8 @@ TEST_F(SettingsTest, AWriteThePcsRowRefusesIsToldOnceAndThePanelShowsPcsAgain) {
       "END;");
   w->Check2->click();
   ASSERT_EQ(box_.shown().size(), 1);
-  EXPECT_TRUE(box_.shown()[0].text.contains("arquivo travado"));
+  EXPECT_TRUE(box_.shown()[0].text.startsWith("Arquivo travado"))
+      << box_.shown()[0].text.toStdString();
   EXPECT_EQ(box_.shown()[0].title, desktop::kProgramTitle);
   EXPECT_TRUE(w->Check2->isChecked());
 
