@@ -265,6 +265,24 @@ void Database::Execute(const QString& statement) {
   while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
   }
   if (rc != SQLITE_DONE) throw detail::engineError(db_, context);
+  noteWrite({}, -1);
+}
+
+void Database::noteWrite(const QString& table, qint64 rowid) {
+  recentWrites_[writes_ % kWritesKept] = {table, rowid};
+  ++writes_;
+}
+
+bool Database::rowsWrittenSince(quint64 mark, const QString& table,
+                                QVector<qint64>& rowids) const {
+  if (writes_ - mark > quint64(kWritesKept)) return false;
+  for (quint64 w = mark; w < writes_; ++w) {
+    const Write& write = recentWrites_[w % kWritesKept];
+    if (!write.table.isEmpty() && write.table != table) continue;
+    if (write.rowid < 0) return false;
+    rowids.append(write.rowid);
+  }
+  return true;
 }
 
 void Database::loadColumns(const QString& table) {

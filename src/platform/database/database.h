@@ -76,6 +76,15 @@ class Database {
   // record source meets the tables as they are.
   void checkSchema();
 
+  // Every write through this connection is counted and the last few are kept, by table
+  // (lower-cased) and rowid, so that rows read ahead can tell whether this program has
+  // changed them since. A rowid of -1 stands for any row, an empty table for any table.
+  quint64 writeCount() const { return writes_; }
+  void noteWrite(const QString& table, qint64 rowid);
+  // The rowids of `table` written since `mark`; false when that cannot be told (too many
+  // writes, or one to any row).
+  bool rowsWrittenSince(quint64 mark, const QString& table, QVector<qint64>& rowids) const;
+
   // The declared kind of each column of a table, lower-cased names (cached).
   const QHash<QString, FieldKind>& columnKinds(const QString& table);
   // The declared length of the text columns that have one (VARCHAR(n), CHAR(n)).
@@ -104,6 +113,13 @@ class Database {
   };
   QHash<QString, CachedStatement> statements_;
   quint64 statementUses_ = 0;
+  struct Write {
+    QString table;
+    qint64 rowid = -1;
+  };
+  static constexpr int kWritesKept = 16;
+  Write recentWrites_[kWritesKept];
+  quint64 writes_ = 0;
   sqlite3_stmt* schemaVersion_ = nullptr;
   std::optional<qint64> schema_;
   friend class Recordset;

@@ -350,11 +350,11 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
   return readAs(ColumnOf{st, col}, kind);
 }
 
-void StoredRow::read(sqlite3_stmt* st, int columns) {
+void StoredRow::read(sqlite3_stmt* st, int columns, int first) {
   cells_.resize(columns);
   text_.resize(0);
-  for (int c = 0; c < columns; ++c) {
-    Cell& cell = cells_[c];
+  for (int c = first; c < first + columns; ++c) {
+    Cell& cell = cells_[c - first];
     cell.type = sqlite3_column_type(st, c);
     switch (cell.type) {
       case SQLITE_INTEGER:

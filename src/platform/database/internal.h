@@ -70,7 +70,8 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind);
 // reset at once; each is read as a value of its kind when asked for, as readColumn does.
 class StoredRow {
  public:
-  void read(sqlite3_stmt* st, int columns);
+  // Columns first .. first + columns - 1 of the statement's row.
+  void read(sqlite3_stmt* st, int columns, int first = 0);
   Value value(int col, FieldKind kind) const;
 
   struct Cell {

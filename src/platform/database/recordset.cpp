@@ -170,9 +170,21 @@ struct Recordset::Impl {
 
   // The current row as read: its values as stored, each converted on first use.
   int cachedPos = -1;
-  detail::StoredRow stored;
+  const detail::StoredRow* current = nullptr;
   QVector<Value> converted;
   QVector<bool> isConverted;
+
+  // Rows read ahead in one statement from the one a move reaches, each kept until this
+  // program writes to it; what another program writes meanwhile shows from the next
+  // reading ahead.
+  static constexpr int kWindow = 48;
+  enum Slot : quint8 { kUnread, kPresent, kGone };
+  int winStart = 0, winEnd = 0;  // the positions read ahead
+  std::vector<detail::StoredRow> winRows;
+  std::vector<quint8> winState;
+  quint64 winMark = 0;  // the connection's write count they were read or checked at
+  QString windowSql, tableKey;
+  QVector<qint64> written;
 
   QVector<Value> pending;
   QVector<bool> assigned;
@@ -244,22 +256,77 @@ struct Recordset::Impl {
     }
   }
 
-  void dropCache() { cachedPos = -1; }
+  void dropCache() {
+    cachedPos = -1;
+    current = nullptr;
+  }
 
-  // Reads row i into the cache; false when the table no longer has it.
-  bool fetch(int i) {
+  void dropWindow() {
+    winStart = winEnd = 0;
+    dropCache();
+  }
+
+  // Forgets the rows read ahead that this program has written to since.
+  void syncWindow() {
+    if (db->writeCount() == winMark) return;
+    written.clear();
+    if (!db->rowsWrittenSince(winMark, tableKey, written)) {
+      std::fill(winState.begin(), winState.end(), kUnread);
+    } else {
+      for (qint64 rowid : std::as_const(written))
+        for (int p = winStart; p < winEnd; ++p)
+          if (keys[p] == rowid) winState[p - winStart] = kUnread;
+    }
+    winMark = db->writeCount();
+  }
+
+  // Reads ahead from row i, going by `step`; only row i for a jump (step 0).
+  void readWindow(int i, int step) {
+    if (windowSql.isEmpty()) {
+      QString marks = QStringLiteral("?");
+      for (int k = 1; k < kWindow; ++k) marks += QStringLiteral(",?");
+      windowSql = plan.row;
+      windowSql.replace(0, 6, QStringLiteral("SELECT rowid,"));
+      windowSql.replace(QStringLiteral(" WHERE rowid = ?"),
+                        QStringLiteral(" WHERE rowid IN (") + marks + QLatin1Char(')'));
+      winRows.resize(kWindow);
+      winState.resize(kWindow);
+    }
+    winStart = step < 0 ? std::max(0, i - kWindow + 1) : i;
+    winEnd = step == 0 ? i + 1 : std::min(count(), winStart + kWindow);
+    dropCache();
+    std::fill(winState.begin(), winState.end(), kGone);
+    sqlite3_stmt* st = statement(windowSql);
+    ResetOnExit reset{st};
+    for (int p = winStart; p < winEnd; ++p)
+      if (!deleted(p)) sqlite3_bind_int64(st, p - winStart + 1, keys[p]);
+    const int cols = names.size();
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      const qint64 rowid = sqlite3_column_int64(st, 0);
+      for (int p = winStart; p < winEnd; ++p) {
+        if (keys[p] != rowid || deleted(p) || winState[p - winStart] == kPresent) continue;
+        winRows[p - winStart].read(st, cols, 1);
+        winState[p - winStart] = kPresent;
+        break;
+      }
+    }
+    if (rc != SQLITE_DONE) throw detail::engineError(db->handle(), context());
+    winMark = db->writeCount();
+  }
+
+  // Makes row i the row read; false when the table no longer has it. A move reads ahead
+  // in its direction (`step`), a jump reads the one row.
+  bool fetch(int i, int step = 0) {
     if (!updatable()) {
       cachedPos = i;
       return true;
     }
-    sqlite3_stmt* st = statement(plan.row);
-    ResetOnExit reset{st};
-    sqlite3_bind_int64(st, 1, keys[i]);
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_DONE) return false;
-    if (rc != SQLITE_ROW) throw detail::engineError(db->handle(), context());
+    if (i >= winStart && i < winEnd) syncWindow();
+    if (i < winStart || i >= winEnd || winState[i - winStart] == kUnread) readWindow(i, step);
+    if (winState[i - winStart] == kGone) return false;
+    current = &winRows[i - winStart];
     const int cols = names.size();
-    stored.read(st, cols);
     converted.fill(Value::null(), cols);
     isConverted.fill(false, cols);
     cachedPos = i;
@@ -276,7 +343,7 @@ struct Recordset::Impl {
 
   Value cachedValue(int col) {
     if (!isConverted[col]) {
-      converted[col] = stored.value(col, readKinds[col]);
+      converted[col] = current->value(col, readKinds[col]);
       isConverted[col] = true;
     }
     return converted[col];
@@ -313,10 +380,10 @@ struct Recordset::Impl {
   }
 
   // Makes current the first row from i on, going by `step`, that is still in the table.
-  bool landOn(int i, int step) {
+  bool landOn(int i, int step, bool readAhead = true) {
     for (; i >= 0 && i < count(); i += step) {
       if (deleted(i)) continue;
-      if (fetch(i)) {
+      if (fetch(i, readAhead ? step : 0)) {
         land(i);
         return true;
       }
@@ -379,7 +446,8 @@ Recordset::Recordset(std::shared_ptr<Database> db, const QString& source, const 
 Recordset::~Recordset() = default;
 
 void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
-  d->dropCache();
+  d->dropWindow();
+  d->windowSql.clear();
   d->db = std::move(db);
   d->source = source;
   d->tableName.clear();
@@ -432,6 +500,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
     }
   }
   d->plan = plan;
+  d->tableKey = plan.table.toLower();
   // The statement that reads the set is prepared now, so that a source naming what the
   // file lacks fails when it is opened, as it always has; it runs on first use.
   if (!columns)
@@ -513,7 +582,8 @@ void Recordset::MoveFirst() {
 void Recordset::MoveLast() {
   d->dropPending(mode_);
   d->ensureLoaded();
-  if (!d->landOn(d->count() - 1, -1)) {
+  // Mostly a sizing, followed by MoveFirst: the last row alone is read.
+  if (!d->landOn(d->count() - 1, -1, false)) {
     d->eof = true;
     throw errors::noCurrentRecord(d->context());
   }
@@ -633,6 +703,7 @@ void Recordset::Update() {
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
       if (sqlite3_changes(h) == 0)
         throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(d->context()));
+      d->db->noteWrite(d->tableKey, d->keys[d->pos]);
       // The row now holds what was written, as it was converted for its column.
       if (d->cachedPos == d->pos) {
         for (int c : std::as_const(which)) {
@@ -665,6 +736,7 @@ void Recordset::Update() {
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
     }
     const qint64 rowid = sqlite3_last_insert_rowid(h);
+    d->db->noteWrite(d->tableKey, rowid);
     // A rowid the table gave out again belonged to a row that has left it.
     if (const int old = d->positionOf(rowid); old >= 0) d->markDeleted(old);
     if (!d->keys.empty() && rowid <= d->keys.back()) d->keysAscending = false;
@@ -696,6 +768,7 @@ void Recordset::Delete() {
     sqlite3_bind_int64(st, 1, d->keys[d->pos]);
     if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(d->db->handle(), d->context());
   }
+  d->db->noteWrite(d->tableKey, d->keys[d->pos]);
   d->markDeleted(d->pos);
   notifyCurrentChanged();
 }
