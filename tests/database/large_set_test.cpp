@@ -197,6 +197,49 @@ TEST_F(LargeSet, ManyRecordSourcesOnOneFileLeaveEveryOpenSetReadable) {
             QString::number(kRows));
 }
 
+TEST_F(LargeSet, SourcesDifferingOnlyInTheirValuesSelectWhatEachSays) {
+  auto v = view(QStringLiteral("agenda"));
+  auto count = [&](const QString& source) {
+    v->setRecordSource(source);
+    v->Refresh();
+    Recordset& rs = v->recordset();
+    if (rs.Eof()) return 0L;
+    rs.MoveLast();
+    return rs.RecordCount();
+  };
+  auto stored = [&](const char* where) {
+    return file.query(QStringLiteral("select count(*) from agenda where ") + QString::fromUtf8(where))
+        .toLong();
+  };
+  const struct {
+    const char* source;
+    long rows;
+  } cases[] = {
+      {"select codigo from agenda where nome = '123'", 0},
+      {"select codigo from agenda where nome = 'NOME 5'", 1},  // case does not count
+      {"select codigo from agenda where nome = 'nome 7'", 1},
+      {"select codigo from agenda where nome = '1'", 0},
+      {"select codigo from agenda where data = '02/02/2026' order by codigo",
+       stored("data = '2026-02-02 00:00:00'")},
+      {"select codigo from agenda where data = '__/__/____'", 0},
+      {"select codigo from agenda where data = '03/03/2026' order by codigo",
+       stored("data = '2026-03-03 00:00:00'")},
+      {"select codigo from agenda where data = #04/04/2026# and codigo < 300",
+       stored("data = '2026-04-04 00:00:00' and codigo < 300")},
+      {"select codigo from agenda where data = #05/05/2026# and codigo < 30",
+       stored("data = '2026-05-05 00:00:00' and codigo < 30")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(count(QString::fromUtf8(c.source)), c.rows) << c.source;
+  // The same criteria searched for on the whole table.
+  Recordset& all = v->recordset();
+  v->setRecordSource(QStringLiteral("agenda"));
+  v->Refresh();
+  for (const char* nome : {"nome 9", "NOME 10", "123", "Nome 11"}) {
+    all.FindFirst(QStringLiteral("nome = '%1'").arg(QString::fromUtf8(nome)));
+    EXPECT_EQ(all.NoMatch(), QByteArray(nome) == "123") << nome;
+  }
+}
+
 TEST_F(LargeSet, ATableChangedBetweenRefreshesIsMetAsItIsNow) {
   auto v = ordered();
   EXPECT_EQ(code(v->recordset()), 1);

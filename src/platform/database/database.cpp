@@ -256,6 +256,28 @@ QString Database::translate(const QString& jetSql, const QHash<QString, FieldKin
       });
 }
 
+QString Database::translateSelect(const QString& jetSql, std::vector<Value>& values) {
+  constexpr int kKept = 512;
+  QString form;
+  std::vector<Value> written;
+  const bool known = detail::literalForm(jetSql, form, written);
+  if (known) {
+    auto it = selects_.constFind(form);
+    if (it != selects_.cend() && !it->isNull()) {
+      values = std::move(written);
+      return *it;
+    }
+  }
+  detail::Parameterized p = detail::parameterize(translate(jetSql));
+  values = std::move(p.values);
+  if (known) {
+    if (selects_.size() >= kKept) selects_.clear();
+    // Kept only when the values came through the translation as they were written.
+    selects_.insert(form, values == written ? p.sql : QString());
+  }
+  return p.sql;
+}
+
 void Database::Execute(const QString& statement) {
   const QString sql = translate(statement);
   const QString table = statementTable(sql);
@@ -332,6 +354,7 @@ void Database::checkSchema() {
     statements_.clear();
     kinds_.clear();
     lengths_.clear();
+    selects_.clear();
     // Reading the number does not reload the tables the connection knows; a statement
     // over them does, before the next one is prepared.
     sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/core/value.h"
 
@@ -71,6 +72,13 @@ class Database {
   // the columns a criteria is tried on when it names no table.
   QString translate(const QString& jetSql, const QHash<QString, FieldKind>* rows = nullptr);
 
+  // translate() of a SELECT, with the texts and numbers written after its outer FROM
+  // taken out as parameters, their values in `values` in order. Texts that differ only in
+  // such values are translated once: the translation depends on a value only through
+  // whether it reads as a date and whether it has letters, and is made again whenever it
+  // does more with one (a date text turned into a date).
+  QString translateSelect(const QString& jetSql, std::vector<Value>& values);
+
   // Forgets the prepared statements and column kinds when the file's tables have changed
   // since they were taken (by this program or another), so that the next opening of a
   // record source meets the tables as they are.
@@ -121,6 +129,7 @@ class Database {
   Write recentWrites_[kWritesKept];
   quint64 writes_ = 0;
   sqlite3_stmt* schemaVersion_ = nullptr;
+  QHash<QString, QString> selects_;  // by the text's form: the translation, or null
   std::optional<qint64> schema_;
   friend class Recordset;
 };

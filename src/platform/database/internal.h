@@ -97,6 +97,12 @@ struct Parameterized {
 Parameterized parameterize(const QString& sql);
 void bindAll(sqlite3_stmt* st, const std::vector<Value>& values);
 
+// The form of a SELECT in the desktop engine's dialect with the values parameterize takes
+// out of its translation replaced by what the translation asks of them, and those values
+// as the translation writes them (a date literal as its canonical text); false for a text
+// whose values cannot be told apart so (parameters or comments of its own).
+bool literalForm(const QString& jetSql, QString& form, std::vector<Value>& values);
+
 // The user's text for an engine failure: by its result code, or for a missing table or
 // column by the engine's message, keeping the name; any other message as it is.
 QString engineMessage(int code, const QString& message);

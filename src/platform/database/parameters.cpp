@@ -1,5 +1,7 @@
 // The values written into a translated SELECT taken out as parameters, so that the
 // statement prepared for one of the texts a job makes per row serves all of them.
+#include <QRegularExpression>
+
 #include "platform/database/internal.h"
 
 namespace ark::db::detail {
@@ -105,6 +107,122 @@ Parameterized parameterize(const QString& sql) {
     i = j;
   }
   return out;
+}
+
+bool literalForm(const QString& jetSql, QString& form, std::vector<Value>& values) {
+  static const QRegularExpression dateLiteral(
+      QStringLiteral("\\G#\\s*(\\d{1,2})/(\\d{1,2})/(\\d{4})\\s*#"));
+  form.clear();
+  values.clear();
+  form.reserve(jetSql.size());
+  const int n = jetSql.size();
+  int depth = 0;
+  bool afterFrom = false, ordered = false;
+  auto active = [&] { return afterFrom && !ordered; };
+  for (int i = 0; i < n;) {
+    const QChar c = jetSql[i];
+    int j = i + 1;
+    if (c == QLatin1Char('?') || c == QLatin1Char(':') || c == QLatin1Char('@') ||
+        c == QLatin1Char('$') || (c == QLatin1Char('-') && j < n && jetSql[j] == c) ||
+        (c == QLatin1Char('/') && j < n && jetSql[j] == QLatin1Char('*'))) {
+      return false;
+    } else if (c == QLatin1Char('\'')) {
+      QString text;
+      while (j < n) {
+        if (jetSql[j] == QLatin1Char('\'')) {
+          if (j + 1 < n && jetSql[j + 1] == QLatin1Char('\'')) {
+            text += QLatin1Char('\'');
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        text += jetSql[j++];
+      }
+      if (j >= n) return false;
+      ++j;
+      const bool blob =
+          i > 0 && (jetSql[i - 1] == QLatin1Char('x') || jetSql[i - 1] == QLatin1Char('X'));
+      if (active() && !blob) {
+        // What the translation asks of a text: whether it has letters (or characters that
+        // fold to others) and whether it reads as a date.
+        bool folds = true;
+        for (QChar t : std::as_const(text))
+          if (t.unicode() >= 0x80 || t.isLetter()) folds = false;
+        const QByteArray utf8 = text.toUtf8();
+        const bool date = storedDateText(reinterpret_cast<const unsigned char*>(utf8.constData()),
+                                         int(utf8.size()))
+                              .has_value();
+        form += QLatin1Char('\x01');
+        form += QLatin1Char(folds ? 'f' : 'l');
+        form += QLatin1Char(date ? 'd' : 't');
+        values.push_back(Value(text));
+        i = j;
+        continue;
+      }
+    } else if (c == QLatin1Char('#')) {
+      auto m = dateLiteral.match(jetSql, i, QRegularExpression::NormalMatch,
+                                 QRegularExpression::AnchorAtOffsetMatchOption);
+      if (m.hasMatch()) {
+        const QDate d(m.captured(3).toInt(), m.captured(1).toInt(), m.captured(2).toInt());
+        j = int(m.capturedEnd());
+        if (active() && d.isValid()) {
+          form += QLatin1Char('\x03');
+          values.push_back(Value(canonicalDateTime(Value::date(d))));
+          i = j;
+          continue;
+        }
+      }
+    } else if (c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`')) {
+      const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+      while (j < n && jetSql[j] != close) ++j;
+      j = std::min(j + 1, n);
+    } else if (c.isDigit() || (c == QLatin1Char('.') && j < n && jetSql[j].isDigit())) {
+      bool real = false;
+      while (j < n && (jetSql[j].isDigit() || jetSql[j] == QLatin1Char('.'))) {
+        real = real || jetSql[j] == QLatin1Char('.');
+        ++j;
+      }
+      if (j + 1 < n && (jetSql[j] == QLatin1Char('e') || jetSql[j] == QLatin1Char('E')) &&
+          (jetSql[j + 1].isDigit() ||
+           ((jetSql[j + 1] == QLatin1Char('+') || jetSql[j + 1] == QLatin1Char('-')) &&
+            j + 2 < n && jetSql[j + 2].isDigit()))) {
+        real = true;
+        j += 2;
+        while (j < n && jetSql[j].isDigit()) ++j;
+      }
+      const bool partOfName = (i > 0 && wordChar(jetSql[i - 1])) || (j < n && wordChar(jetSql[j]));
+      if (active() && !partOfName) {
+        const QStringView digits = QStringView(jetSql).mid(i, j - i);
+        bool ok = false;
+        const qint64 whole = real ? 0 : digits.toLongLong(&ok);
+        if (ok) {
+          values.push_back(Value(whole));
+        } else {
+          const double d = digits.toDouble(&ok);
+          if (!ok) return false;
+          values.push_back(Value(d));
+        }
+        form += QLatin1Char('\x02');
+        i = j;
+        continue;
+      }
+    } else if (wordChar(c)) {
+      while (j < n && wordChar(jetSql[j])) ++j;
+      const QStringView word = QStringView(jetSql).mid(i, j - i);
+      if (depth == 0) {
+        if (isWord(word, "from")) afterFrom = true;
+        if (isWord(word, "order") || isWord(word, "group")) ordered = true;
+      }
+    } else if (c == QLatin1Char('(')) {
+      ++depth;
+    } else if (c == QLatin1Char(')')) {
+      --depth;
+    }
+    form += QStringView(jetSql).mid(i, j - i);
+    i = j;
+  }
+  return true;
 }
 
 void bindAll(sqlite3_stmt* st, const std::vector<Value>& values) {

@@ -477,14 +477,12 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->liveRowsStale = true;
 
   d->db->checkSchema();
-  SourcePlan plan = planSource(d->db->translate(source));
-  // A source made for one row prepares the statement every other row's source uses.
-  for (auto [text, values] : {std::pair{&plan.keys, &plan.keysValues},
-                              std::pair{&plan.readOnly, &plan.readOnlyValues}}) {
-    detail::Parameterized p = detail::parameterize(*text);
-    *text = p.sql;
-    *values = std::move(p.values);
-  }
+  // A source made for one row is translated and prepared once for every row: the values
+  // written into it are parameters.
+  std::vector<Value> values;
+  SourcePlan plan = planSource(d->db->translateSelect(source, values));
+  plan.keysValues = values;
+  plan.readOnlyValues = std::move(values);
   sqlite3_stmt* columns = nullptr;
   if (!plan.table.isEmpty()) {
     d->tableName = plan.table;
@@ -783,9 +781,11 @@ void Recordset::FindFirst(const QString& criteria) {
     // A whole table is in rowid order: the first match that is in the set is the one.
     // Any other order takes the match that comes first in it.
     const bool inOrder = d->plan.wholeTable && d->keysAscending;
-    detail::Parameterized p = detail::parameterize(
-        d->db->translate(QStringLiteral("SELECT rowid FROM ") + detail::identifier(table_) +
-                         QStringLiteral(" WHERE (") + criteria + QStringLiteral(")")));
+    detail::Parameterized p;
+    p.sql = d->db->translateSelect(QStringLiteral("SELECT rowid FROM ") +
+                                       detail::identifier(table_) + QStringLiteral(" WHERE (") +
+                                       criteria + QStringLiteral(")"),
+                                   p.values);
     if (inOrder) p.sql += QStringLiteral(" ORDER BY rowid");
     sqlite3_stmt* st = d->statement(p.sql);
     ResetOnExit reset{st};
