@@ -355,6 +355,7 @@ void Database::checkSchema() {
     kinds_.clear();
     lengths_.clear();
     selects_.clear();
+    ++schemaEpoch_;
     // Reading the number does not reload the tables the connection knows; a statement
     // over them does, before the next one is prepared.
     sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);

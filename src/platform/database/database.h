@@ -83,6 +83,8 @@ class Database {
   // since they were taken (by this program or another), so that the next opening of a
   // record source meets the tables as they are.
   void checkSchema();
+  // Changes each time checkSchema forgets what it had.
+  quint64 schemaEpoch() const { return schemaEpoch_; }
 
   // Every write through this connection is counted and the last few are kept, by table
   // (lower-cased) and rowid, so that rows read ahead can tell whether this program has
@@ -131,6 +133,7 @@ class Database {
   sqlite3_stmt* schemaVersion_ = nullptr;
   QHash<QString, QString> selects_;  // by the text's form: the translation, or null
   std::optional<qint64> schema_;
+  quint64 schemaEpoch_ = 0;
   friend class Recordset;
 };
 

@@ -45,6 +45,7 @@ struct SourcePlan {
   QString row;       // updatable: the set's columns of one row, by rowid
   QString readOnly;  // the rows themselves
   bool wholeTable = false;  // a table name: the rows in rowid order
+  bool keysCarryRows = false;  // `keys` gives each row's columns after its rowid
   std::vector<Value> keysValues, readOnlyValues;  // what the texts above take as parameters
 };
 
@@ -108,8 +109,10 @@ SourcePlan planSource(const QString& translated) {
   // the rows come as the engine reads the same columns, as they always did.
   if (orderBy.match(bare).hasMatch() && !ordersByPosition(tail))
     p.keys = QStringLiteral("SELECT rowid") + from + tail;
-  else
+  else {
     p.keys = QStringLiteral("SELECT rowid AS __rowid, ") + cols + from + tail;
+    p.keysCarryRows = true;
+  }
   p.row = QStringLiteral("SELECT ") + cols + from + byRowid;
   p.readOnly = translated;
   return p;
@@ -184,6 +187,9 @@ struct Recordset::Impl {
   std::vector<quint8> winState;
   quint64 winMark = 0;  // the connection's write count they were read or checked at
   QString windowSql, tableKey;
+  // The translation the set was last opened on, to reopen one of the same form cheaply.
+  QString openedSql;
+  quint64 openedEpoch = 0;
   QVector<qint64> written;
 
   QVector<Value> pending;
@@ -233,11 +239,18 @@ struct Recordset::Impl {
       ResetOnExit reset{st};
       detail::bindAll(st, updatable() ? plan.keysValues : plan.readOnlyValues);
       const int cols = names.size();
+      // Rows that come with their keys are the first ones read ahead.
+      const bool carried = updatable() && plan.keysCarryRows;
+      if (carried) prepareWindow();
       int rc;
       while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         if (updatable()) {
           const qint64 rowid = sqlite3_column_int64(st, 0);
           if (!keys.empty() && rowid <= keys.back()) keysAscending = false;
+          if (carried && keys.size() < size_t(kWindow)) {
+            winRows[keys.size()].read(st, cols, 1);
+            winState[keys.size()] = kPresent;
+          }
           keys.push_back(rowid);
         } else {
           QVector<Value> row;
@@ -247,6 +260,11 @@ struct Recordset::Impl {
         }
       }
       if (rc != SQLITE_DONE) throw detail::engineError(db->handle(), context());
+      if (carried) {
+        winStart = 0;
+        winEnd = std::min(int(keys.size()), kWindow);
+        winMark = db->writeCount();
+      }
     }
     flags.assign(updatable() ? keys.size() : values.size(), 0);
     live = count();
@@ -281,17 +299,20 @@ struct Recordset::Impl {
   }
 
   // Reads ahead from row i, going by `step`; only row i for a jump (step 0).
+  void prepareWindow() {
+    if (!windowSql.isEmpty()) return;
+    QString marks = QStringLiteral("?");
+    for (int k = 1; k < kWindow; ++k) marks += QStringLiteral(",?");
+    windowSql = plan.row;
+    windowSql.replace(0, 6, QStringLiteral("SELECT rowid,"));
+    windowSql.replace(QStringLiteral(" WHERE rowid = ?"),
+                      QStringLiteral(" WHERE rowid IN (") + marks + QLatin1Char(')'));
+    winRows.resize(kWindow);
+    winState.assign(kWindow, kGone);
+  }
+
   void readWindow(int i, int step) {
-    if (windowSql.isEmpty()) {
-      QString marks = QStringLiteral("?");
-      for (int k = 1; k < kWindow; ++k) marks += QStringLiteral(",?");
-      windowSql = plan.row;
-      windowSql.replace(0, 6, QStringLiteral("SELECT rowid,"));
-      windowSql.replace(QStringLiteral(" WHERE rowid = ?"),
-                        QStringLiteral(" WHERE rowid IN (") + marks + QLatin1Char(')'));
-      winRows.resize(kWindow);
-      winState.resize(kWindow);
-    }
+    prepareWindow();
     winStart = step < 0 ? std::max(0, i - kWindow + 1) : i;
     winEnd = step == 0 ? i + 1 : std::min(count(), winStart + kWindow);
     dropCache();
@@ -447,11 +468,9 @@ Recordset::~Recordset() = default;
 
 void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->dropWindow();
-  d->windowSql.clear();
+  const bool sameFile = d->db == db;
   d->db = std::move(db);
   d->source = source;
-  d->tableName.clear();
-  table_.clear();
   mode_ = EditMode::None;
   noMatch_ = false;
   d->loaded = false;
@@ -461,15 +480,6 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->keysAscending = true;
   d->byRowid.clear();
   d->byRowidBuilt = false;
-  d->names.clear();
-  d->column.clear();
-  d->readKinds.clear();
-  d->sqlNames.clear();
-  d->updateSql.clear();
-  d->insertSql.clear();
-  d->deleteSql.clear();
-  d->writeKinds.clear();
-  d->lengths.clear();
   d->pos = 0;
   d->eof = true;
   d->live = d->visited = d->visitedLive = d->addedBeyond = 0;
@@ -480,7 +490,30 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   // A source made for one row is translated and prepared once for every row: the values
   // written into it are parameters.
   std::vector<Value> values;
-  SourcePlan plan = planSource(d->db->translateSelect(source, values));
+  const QString translated = d->db->translateSelect(source, values);
+  // Reopened on a source of the same form (a per-row look-up): only the values change.
+  if (sameFile && !d->openedSql.isEmpty() && translated == d->openedSql &&
+      d->openedEpoch == d->db->schemaEpoch()) {
+    d->plan.keysValues = values;
+    d->plan.readOnlyValues = std::move(values);
+    notifyCurrentChanged();
+    return;
+  }
+  d->openedSql.clear();
+  d->windowSql.clear();
+  d->tableName.clear();
+  table_.clear();
+  d->names.clear();
+  d->column.clear();
+  d->readKinds.clear();
+  d->sqlNames.clear();
+  d->updateSql.clear();
+  d->insertSql.clear();
+  d->deleteSql.clear();
+  d->writeKinds.clear();
+  d->lengths.clear();
+
+  SourcePlan plan = planSource(translated);
   plan.keysValues = values;
   plan.readOnlyValues = std::move(values);
   sqlite3_stmt* columns = nullptr;
@@ -529,6 +562,8 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   }
   table_ = plan.table;
   d->sqlTable = d->updatable() ? detail::identifier(plan.table) : QString();
+  d->openedSql = translated;
+  d->openedEpoch = d->db->schemaEpoch();
   notifyCurrentChanged();
 }
 
