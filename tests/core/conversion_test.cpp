@@ -41,6 +41,7 @@ TEST(CStr, TextFormsUnderPtBR) {
       {Value::currency(-0.0001), "-0,0001"},
       {Value::date(QDate(2026, 12, 10), QTime(9, 5, 3)), "10/12/2026 09:05:03"},
       {Value::date(QDate(2026, 12, 10)), "10/12/2026"},
+      {Value::date(QDate(100, 1, 2), QTime(0, 0, 1)), "02/01/0100 00:00:01"},
       {Value::time(QTime(23, 30)), "23:30:00"},
       {Value::dateSerial(0), "00:00:00"},
       {Value("  as is "), "  as is "},

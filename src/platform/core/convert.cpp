@@ -32,17 +32,34 @@ QString currencyText(qint64 scaled) {
   return negative ? QLatin1Char('-') + s : s;
 }
 
+// "dd/mm/yyyy", "hh:mm:ss" on the zero day, or both; written digit by digit, since the
+// jobs turn a date into text for nearly every row.
 QString dateText(double serial) {
-  QDate d = serialToDate(serial);
-  QTime t = serialToTime(serial);
-  QString date = QStringLiteral("%1/%2/%3")
-                     .arg(d.day(), 2, 10, QLatin1Char('0'))
-                     .arg(d.month(), 2, 10, QLatin1Char('0'))
-                     .arg(d.year(), 4, 10, QLatin1Char('0'));
-  QString time = t.toString(QStringLiteral("HH:mm:ss"));
-  if (d == QDate(1899, 12, 30)) return time;
-  if (t == QTime(0, 0)) return date;
-  return date + QLatin1Char(' ') + time;
+  const QDate d = serialToDate(serial);
+  const QTime t = serialToTime(serial);
+  const bool timeOnly = d == QDate(1899, 12, 30);
+  const bool dateOnly = !timeOnly && t == QTime(0, 0);
+  QChar buf[20];
+  int n = 0;
+  auto digits = [&](int v, int count) {
+    for (int k = count - 1; k >= 0; --k, v /= 10) buf[n + k] = QLatin1Char(char('0' + v % 10));
+    n += count;
+  };
+  if (!timeOnly) {
+    digits(d.day(), 2);
+    buf[n++] = QLatin1Char('/');
+    digits(d.month(), 2);
+    buf[n++] = QLatin1Char('/');
+    digits(d.year(), 4);
+    if (dateOnly) return QString(buf, n);
+    buf[n++] = QLatin1Char(' ');
+  }
+  digits(t.hour(), 2);
+  buf[n++] = QLatin1Char(':');
+  digits(t.minute(), 2);
+  buf[n++] = QLatin1Char(':');
+  digits(t.second(), 2);
+  return QString(buf, n);
 }
 
 qint64 roundHalfEven(double d) {
