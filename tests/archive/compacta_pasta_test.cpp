@@ -154,6 +154,18 @@ TEST_F(CompactaPastaTest, FailingRunsLeaveTheOlderArchiveAsItWas) {
        [&](const QString& b) { return !root && chmod(path(b + "/origem/b.bin"), 0) == 0; },
        "origem/*.*", "destino", "Não foi possível ler o arquivo: %1/origem/b.bin",
        [&](const QString& b) { chmod(path(b + "/origem/b.bin"), 0644); }},
+      {"file that cannot be opened when its turn comes (even for root)",
+       [](const QString&) {
+         zip::addZIP_SetOpenHook([](const QByteArray& path) {
+           if (!path.endsWith("/b.bin")) return;
+           unlink(path.constData());
+           symlink("b.bin", path.constData());  // a link to itself
+         });
+         return true;
+       },
+       "origem/*.*", "destino",
+       "Não foi possível ler o arquivo: %1/origem/b.bin (ligação simbólica em ciclo)",
+       [](const QString&) { zip::addZIP_SetOpenHook({}); }},
       {"every file gone during the run",
        [](const QString&) {
          zip::addZIP_SetOpenHook([](const QByteArray& path) { unlink(path.constData()); });

@@ -35,6 +35,8 @@ inline QString systemReason(int err, bool aboutFile = false) {
       return QStringLiteral("memória insuficiente");
     case EFBIG:
       return QStringLiteral("tamanho máximo de arquivo excedido");
+    case ELOOP:
+      return QStringLiteral("ligação simbólica em ciclo");
     case EIO:
       return QStringLiteral("erro de leitura ou gravação no disco");
     default:
