@@ -145,6 +145,12 @@ struct Recordset::Impl {
   QString source, viewName, tableName;
   QStringList names;
   QHash<QString, int> column;  // lower-cased name, and the name as the set has it -> column
+  struct NameHit {
+    QString name;
+    int col = -1;
+  };
+  static constexpr int kNameHits = 32;
+  mutable NameHit nameHits[kNameHits];
   QStringList sqlNames;        // the names as SQL identifiers
   QString sqlTable;
   QHash<QByteArray, QString> updateSql, insertSql;  // by the set of fields written
@@ -428,11 +434,24 @@ struct Recordset::Impl {
   }
 
   int columnOf(const QString& name) const {
+    // Jobs name a field by the same literal on every row: a text already looked up is
+    // known by where its characters are, without hashing them. The entry holds a copy, so
+    // those characters stay as they are for as long as it is kept.
+    const QChar* chars = name.constData();
+    NameHit& hit = nameHits[(quintptr(chars) >> 4) % kNameHits];
+    if (hit.name.constData() == chars && hit.name.size() == name.size() && !name.isEmpty())
+      return hit.col;
     // Callers mostly write a name as the table has it: no lower-casing for each read.
     auto it = column.constFind(name);
     if (it == column.cend()) it = column.constFind(name.toLower());
     if (it == column.cend()) throw detail::itemNotFound(name, context());
+    hit = {name, it.value()};
     return it.value();
+  }
+
+  void forgetNames() {
+    column.clear();
+    for (NameHit& h : nameHits) h = {};
   }
 
   // A move drops a pending Edit or AddNew, as the engine does; after AddNew the move is
@@ -504,7 +523,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->tableName.clear();
   table_.clear();
   d->names.clear();
-  d->column.clear();
+  d->forgetNames();
   d->readKinds.clear();
   d->sqlNames.clear();
   d->updateSql.clear();
