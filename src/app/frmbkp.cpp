@@ -217,8 +217,8 @@ void frmbkp::Timer2_Timer() {
   hooks.showWindow = [this](const schedule::SystemEntry& e) {
     const MaintenanceOutcome out = runMaintenance(e.window);
     if (!out.completed)
-      TrayIcon1->ShowBalloon(QStringLiteral("Falha na Atualização!"), out.reason,
-                             desktop::kBalloonError, 3000);
+      TrayIcon1->ShowBalloon(QStringLiteral("Falha na Atualização!"),
+                             desktop::asSentence(out.reason), desktop::kBalloonError, 3000);
   };
   try {
     schedule::MaintenanceTrigger(Tpc, hooks).Timer2_Timer();
@@ -272,7 +272,7 @@ void frmbkp::mnufechar_Click() {
 }
 
 void frmbkp::reportError(const QString& title, const QString& message) {
-  TrayIcon1->ShowBalloon(title, message, desktop::kBalloonError, 3000);
+  TrayIcon1->ShowBalloon(title, desktop::asSentence(message), desktop::kBalloonError, 3000);
 }
 
 }  // namespace ark::app

@@ -87,6 +87,38 @@ TEST(OpenFile, WhatIsNoDatabaseIsRefusedAndLeftAsItWas) {
   }
 }
 
+// The business system opens its file after a job: it finds it in the journal mode it left
+// it in, with every row the views wrote and nothing beside it.
+TEST(OpenFile, TheFileKeepsItsOwnJournalModeOnceTheLastViewCloses) {
+  // Only WAL is kept in the file itself (its header's version bytes); the other modes are
+  // each connection's own.
+  for (const char* mode : {"delete", "wal"}) {
+    SCOPED_TRACE(mode);
+    test::DbFile file(QString::fromUtf8(kSchedule));
+    file.exec(QStringLiteral("PRAGMA journal_mode=%1").arg(QLatin1String(mode)));
+    {
+      auto view = scheduleView(file.path());
+      auto other = scheduleView(file.path());
+      view->Refresh();
+      other->Refresh();
+      view->database().Execute(QStringLiteral("Delete * from backup where nomearquivo = 'manha'"));
+      view.reset();
+      // Another view still works on the same connection after the first one closed.
+      other->recordset().Edit();
+      other->recordset().Fields("nomearquivo") = Value("madrugada");
+      other->recordset().Update();
+    }
+    EXPECT_EQ(file.query(QStringLiteral("PRAGMA journal_mode")), QLatin1String(mode));
+    EXPECT_EQ(file.query(QStringLiteral("select group_concat(nomearquivo) from backup")),
+              QStringLiteral("madrugada"));
+    const bool wal = QByteArray(mode) == "wal";
+    EXPECT_EQ(bytesOf(file.path()).mid(18, 2), wal ? QByteArray("\2\2") : QByteArray("\1\1"));
+    if (!wal) {
+      EXPECT_FALSE(QFile::exists(file.path() + QStringLiteral("-wal")));
+    }
+  }
+}
+
 // How the schedule file stands in its folder.
 struct ReadOnlyCase {
   const char* name;

@@ -126,11 +126,22 @@ sqlite3* connect(const QByteArray& name, int flags, const QString& path) {
   throw errors::database(message, path);
 }
 
+QByteArray journalMode(sqlite3* handle) {
+  sqlite3_stmt* st = nullptr;
+  QByteArray mode;
+  if (sqlite3_prepare_v2(handle, "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK &&
+      sqlite3_step(st) == SQLITE_ROW)
+    mode = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+  sqlite3_finalize(st);
+  return mode;
+}
+
 // Sets a connection up and reads the schema; SQLITE_OK, or the code of what failed with
 // its message on the handle.
-int setUp(sqlite3* handle) {
+int setUp(sqlite3* handle, QByteArray* ownJournalMode = nullptr) {
   sqlite3_extended_result_codes(handle, 1);
   sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+  if (ownJournalMode) *ownJournalMode = journalMode(handle);
   // A larger page cache keeps the row walks of the maintenance jobs off the disk.
   for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
                              "PRAGMA cache_size=-32768", "PRAGMA wal_autocheckpoint=10000"}) {
@@ -210,7 +221,8 @@ std::shared_ptr<Database> Database::open(const QString& path) {
 
   // Never SQLITE_OPEN_CREATE: the program only opens files that are there.
   sqlite3* handle = connect(canonical.toUtf8(), SQLITE_OPEN_READWRITE, path);
-  int rc = setUp(handle);
+  QByteArray ownJournalMode;
+  int rc = setUp(handle, &ownJournalMode);
   if (rc == SQLITE_READONLY_DIRECTORY && !QFileInfo::exists(canonical + QStringLiteral("-wal")) &&
       !QFileInfo::exists(canonical + QStringLiteral("-journal"))) {
     // A WAL-mode file whose -wal/-shm files cannot be created beside it, and none is
@@ -218,6 +230,7 @@ std::shared_ptr<Database> Database::open(const QString& path) {
     sqlite3_close(handle);
     const QByteArray uri = QUrl::fromLocalFile(canonical).toEncoded() + "?mode=ro&immutable=1";
     handle = connect(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, path);
+    ownJournalMode.clear();
     rc = setUp(handle);
   }
   if (rc != SQLITE_OK) {
@@ -226,6 +239,7 @@ std::shared_ptr<Database> Database::open(const QString& path) {
     throw error;
   }
   std::shared_ptr<Database> db(new Database(path, handle));
+  if (ownJournalMode != "wal" && journalMode(handle) == "wal") db->ownJournalMode_ = ownJournalMode;
   registerFunctions(handle);
   openFiles().insert(canonical, db);
   return db;
@@ -234,6 +248,13 @@ std::shared_ptr<Database> Database::open(const QString& path) {
 Database::~Database() {
   for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
   sqlite3_finalize(schemaVersion_);
+  // The business system's own program opens the file after us: leave it in the journal
+  // mode it had (WAL needs its -shm beside the file, and is unsafe on a shared folder).
+  // Another connection holding the file keeps it in WAL; nothing is lost either way.
+  if (!ownJournalMode_.isEmpty()) {
+    const QByteArray pragma = "PRAGMA journal_mode=" + ownJournalMode_;
+    sqlite3_exec(db_, pragma.constData(), nullptr, nullptr, nullptr);
+  }
   sqlite3_close_v2(db_);
   auto& files = openFiles();
   for (auto it = files.begin(); it != files.end();) {
@@ -295,8 +316,7 @@ void Database::noteWrite(const QString& table, qint64 rowid) {
   ++writes_;
 }
 
-bool Database::rowsWrittenSince(quint64 mark, const QString& table,
-                                QVector<qint64>& rowids) const {
+bool Database::rowsWrittenSince(quint64 mark, const QString& table, QVector<qint64>& rowids) const {
   if (writes_ - mark > quint64(kWritesKept)) return false;
   for (quint64 w = mark; w < writes_; ++w) {
     const Write& write = recentWrites_[w % kWritesKept];
@@ -343,7 +363,8 @@ const QHash<QString, int>& Database::columnLengths(const QString& table) {
 }
 
 void Database::checkSchema() {
-  if (!schemaVersion_) schemaVersion_ = detail::prepare(db_, QStringLiteral("PRAGMA schema_version"), path_);
+  if (!schemaVersion_)
+    schemaVersion_ = detail::prepare(db_, QStringLiteral("PRAGMA schema_version"), path_);
   qint64 version = 0;
   const int rc = sqlite3_step(schemaVersion_);
   if (rc == SQLITE_ROW) version = sqlite3_column_int64(schemaVersion_, 0);

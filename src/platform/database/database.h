@@ -115,6 +115,9 @@ class Database {
   sqlite3_stmt* cachedStatement(const QString& sql, const std::function<QString()>& context);
   QString path_;
   sqlite3* db_ = nullptr;
+  // The journal mode the file had before this program put it in WAL ("delete",
+  // "truncate", ...); empty when it was WAL already or could not be changed.
+  QByteArray ownJournalMode_;
   QHash<QString, QHash<QString, FieldKind>> kinds_;
   QHash<QString, QHash<QString, int>> lengths_;
   struct CachedStatement {
