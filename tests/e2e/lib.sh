@@ -18,16 +18,21 @@ trap e2e_cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; [ -f "$E2E_TMP/salvix.log" ] && tail -n 40 "$E2E_TMP/salvix.log" >&2; exit 1; }
 
-# A free display number, an Xvfb on it and a notification area (trayer).
+# A free display number, an Xvfb on it and a notification area (trayer). Xvfb picks the
+# number itself (-displayfd), so test runs side by side never race for one.
 start_display() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  local n=""
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$E2E_TMP/display" \
+    >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_PIDS+=($!)
-  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 1 300); do
+    n=$(tr -dc 0-9 <"$E2E_TMP/display")
+    [ -n "$n" ] && break
+    sleep 0.1
+  done
+  [ -n "$n" ] || fail "Xvfb did not start: $(tail -n 3 "$E2E_TMP/xvfb.log")"
+  export DISPLAY=":$n"
+  for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
   trayer --edge bottom --align right --widthtype pixel --width 120 --heighttype pixel --height 32 \
     >"$E2E_TMP/trayer.log" 2>&1 &
