@@ -1,4 +1,5 @@
 // Format(value, pattern): a small engine for date patterns and number patterns.
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -377,14 +378,32 @@ QString formatNumber(double value, const std::vector<Token>& toks) {
 QString Format(const Value& v, const QString& pattern) {
   if (v.isNull() || v.isEmpty()) return {};
   if (pattern.isEmpty()) return CStr(v);
-  const Regional& r = Regional::ptBR();
-  QString p = pattern;
-  if (pattern.compare(QLatin1String("currency"), Qt::CaseInsensitive) == 0)
-    p = QStringLiteral("\"%1 \"#,##0.").arg(r.currencySymbol) +
-        QString(r.currencyDecimals, QLatin1Char('0'));
-  const std::vector<Token> toks = tokenize(p);
-  bool datePattern = false;
-  for (const Token& k : toks) datePattern = datePattern || isDateKind(k.kind);
+  // A job formats row after row with the same few patterns: each is read once.
+  struct Parsed {
+    QString pattern;
+    std::vector<Token> toks;
+    bool datePattern = false;
+  };
+  thread_local std::array<Parsed, 8> parsed;
+  thread_local size_t nextParsed = 0;
+  const Parsed* found = nullptr;
+  for (const Parsed& e : parsed)
+    if (!e.pattern.isNull() && e.pattern == pattern) found = &e;
+  if (!found) {
+    const Regional& r = Regional::ptBR();
+    QString p = pattern;
+    if (pattern.compare(QLatin1String("currency"), Qt::CaseInsensitive) == 0)
+      p = QStringLiteral("\"%1 \"#,##0.").arg(r.currencySymbol) +
+          QString(r.currencyDecimals, QLatin1Char('0'));
+    Parsed& e = parsed[nextParsed++ % parsed.size()];
+    e.pattern = pattern;
+    e.toks = tokenize(p);
+    e.datePattern = false;
+    for (const Token& k : e.toks) e.datePattern = e.datePattern || isDateKind(k.kind);
+    found = &e;
+  }
+  const std::vector<Token>& toks = found->toks;
+  const bool datePattern = found->datePattern;
 
   double x = 0;
   if (v.isText()) {
