@@ -14,24 +14,12 @@
 #include <functional>
 #include <vector>
 
+#include "bench_support.h"
 #include "platform/database/database.h"
 
 namespace {
 constexpr int kRows = 100000;
 constexpr int kCustomers = 5000;
-
-sqlite3* openDirect(const QString& path) {
-  sqlite3* h = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                  nullptr);
-  sqlite3_busy_timeout(h, 5000);
-  // The settings of the views' connections.
-  sqlite3_exec(h,
-               "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;"
-               " PRAGMA wal_autocheckpoint=10000;",
-               nullptr, nullptr, nullptr);
-  return h;
-}
 
 void check(sqlite3* h, int rc, int expected) {
   if (rc != expected) {
@@ -41,7 +29,7 @@ void check(sqlite3* h, int rc, int expected) {
 }
 
 void create(const QString& path) {
-  sqlite3* h = openDirect(path);
+  sqlite3* h = bench::openDirect(path);
   check(h,
         sqlite3_exec(h,
                      "CREATE TABLE contas_a_receber (codcli LONG, numnota LONG, dtvecto DATETIME,"
@@ -147,7 +135,7 @@ void viewFindFirstPerRow(const QString& path) {
 struct Direct {
   sqlite3* h;
   std::vector<sqlite3_stmt*> statements;
-  explicit Direct(const QString& path) : h(openDirect(path)) {}
+  explicit Direct(const QString& path) : h(bench::openDirect(path)) {}
   ~Direct() {
     for (sqlite3_stmt* st : statements) sqlite3_finalize(st);
     sqlite3_close(h);
@@ -221,7 +209,8 @@ void directFindFirstPerRow(const QString& path) {
 }
 
 // The better of two runs, each on a fresh copy of the file.
-double timed(const QString& base, const QString& copy, const std::function<void(const QString&)>& f) {
+double timed(const QString& base, const QString& copy,
+             const std::function<void(const QString&)>& f) {
   double best = 1e9;
   for (int round = 0; round < 2; ++round) {
     for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(copy + QLatin1String(suffix));
