@@ -22,7 +22,9 @@ fail() { echo "FAIL: $*" >&2; [ -f "$E2E_TMP/salvix.log" ] && tail -n 40 "$E2E_T
 # number itself (-displayfd), so test runs side by side never race for one.
 start_display() {
   local n=""
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$E2E_TMP/display" \
+  # Made here: the background shell opens it only when it gets to run.
+  : >"$E2E_TMP/display"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>>"$E2E_TMP/display" \
     >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_PIDS+=($!)
   for _ in $(seq 1 300); do
