@@ -17,7 +17,7 @@ wait_until 30 has_main || fail "the main window was not shown"
 main=$(main_id)
 wait_until 2 painted "$main" || fail "the main window is unpainted"
 wait_until 5 has_box || fail "no box for the failed activation"
-answer() { xdotool key --window "$(box_id)" Return 2>/dev/null; sleep 0.3; ! has_box; }
+answer() { timeout 5 xdotool key --window "$(box_id)" Return 2>/dev/null; sleep 0.3; ! has_box; }
 wait_until 10 answer || fail "the box did not close"
 main=$(main_id)
 if [ -n "$main" ]; then

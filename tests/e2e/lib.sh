@@ -116,7 +116,8 @@ centred() {
 # it is not left black.
 painted() {
   local b
-  b=$(import -window "$1" -format '%[fx:mean]' info: 2>/dev/null) || return 1
+  # Bounded: a grab of a window that goes away meanwhile can wait forever.
+  b=$(timeout 5 import -window "$1" -format '%[fx:mean]' info: 2>/dev/null) || return 1
   python3 -c "import sys; sys.exit(0 if float('${b:-0}') > 0.2 else 1)"
 }
 
