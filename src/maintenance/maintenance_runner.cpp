@@ -233,7 +233,7 @@ void MaintenanceRunner::execute(db::View& view, const QString& statement) {
 
 db::Recordset& MaintenanceRunner::reopen(db::View& view, const QString& source) {
   view.setRecordSource(source);
-  view.Refresh();
+  view.RefreshToRead();
   return view.recordset();
 }
 

@@ -362,26 +362,50 @@ const QHash<QString, int>& Database::columnLengths(const QString& table) {
   return lengths_[table.toLower()];
 }
 
+qint64 readSchemaVersion(sqlite3* db, sqlite3_stmt*& st, const QString& path);
+
 void Database::checkSchema() {
-  if (!schemaVersion_)
-    schemaVersion_ = detail::prepare(db_, QStringLiteral("PRAGMA schema_version"), path_);
-  qint64 version = 0;
-  const int rc = sqlite3_step(schemaVersion_);
-  if (rc == SQLITE_ROW) version = sqlite3_column_int64(schemaVersion_, 0);
+  const qint64 version = readSchemaVersion(db_, schemaVersion_, path_);
   sqlite3_reset(schemaVersion_);
-  if (rc != SQLITE_ROW) throw detail::engineError(db_, path_);
-  if (schema_ && *schema_ != version) {
-    for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
-    statements_.clear();
-    kinds_.clear();
-    lengths_.clear();
-    selects_.clear();
-    ++schemaEpoch_;
-    // Reading the number does not reload the tables the connection knows; a statement
-    // over them does, before the next one is prepared.
-    sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
-  }
+  schemaChanged(version);
+}
+
+bool Database::schemaChangedAtRead() {
+  return schemaChanged(readSchemaVersion(db_, schemaVersion_, path_));
+}
+
+void Database::endSchemaRead() {
+  if (schemaVersion_) sqlite3_reset(schemaVersion_);
+}
+
+// Forgets what was known of the tables when `version` is not the one last seen.
+bool Database::schemaChanged(qint64 version) {
+  const bool changed = schema_ && *schema_ != version;
   schema_ = version;
+  if (!changed) return false;
+  sqlite3_reset(schemaVersion_);
+  for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
+  statements_.clear();
+  kinds_.clear();
+  lengths_.clear();
+  selects_.clear();
+  ++schemaEpoch_;
+  // Reading the number does not reload the tables the connection knows; a statement
+  // over them does, before the next one is prepared.
+  sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
+  return true;
+}
+
+// The schema's version, the statement left on its row (a read is open until it is reset).
+qint64 readSchemaVersion(sqlite3* db, sqlite3_stmt*& st, const QString& path) {
+  if (!st) st = detail::prepare(db, QStringLiteral("PRAGMA schema_version"), path);
+  if (sqlite3_stmt_busy(st)) sqlite3_reset(st);
+  const int rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    sqlite3_reset(st);
+    throw detail::engineError(db, path);
+  }
+  return sqlite3_column_int64(st, 0);
 }
 
 sqlite3_stmt* Database::cachedStatement(const QString& sql,

@@ -83,6 +83,11 @@ class Database {
   // since they were taken (by this program or another), so that the next opening of a
   // record source meets the tables as they are.
   void checkSchema();
+  // The same check as the first statement of a read that goes on: the connection's read
+  // stays open until endSchemaRead, so the statements after it share the read. True when
+  // the schema had changed (what was known is forgotten and nothing is left open).
+  bool schemaChangedAtRead();
+  void endSchemaRead();
   // Changes each time checkSchema forgets what it had.
   quint64 schemaEpoch() const { return schemaEpoch_; }
 
@@ -136,6 +141,7 @@ class Database {
   sqlite3_stmt* schemaVersion_ = nullptr;
   QHash<QString, QString> selects_;  // by the text's form: the translation, or null
   std::optional<qint64> schema_;
+  bool schemaChanged(qint64 version);
   quint64 schemaEpoch_ = 0;
   friend class Recordset;
 };
@@ -214,7 +220,8 @@ class Recordset {
   void setCurrentChanged(std::function<void()> f) { currentChanged_ = std::move(f); }
 
  private:
-  void open(std::shared_ptr<Database> db, const QString& source);
+  // `readNext`: the set is read right after, and the look at the schema waits for it.
+  void open(std::shared_ptr<Database> db, const QString& source, bool readNext = false);
   void notifyCurrentChanged();
   // The owning view's hooks: current row changed, before and after a row is written.
   void setViewHooks(std::function<void()> changed, std::function<void()> beforeUpdate,
@@ -262,6 +269,8 @@ class View {
   // committed through other views are visible, bound controls show the first row.
   // Edits of bound controls not yet written are written first.
   void Refresh();
+  // The same, for a set that is read at once (a look-up): the file is asked fewer times.
+  void RefreshToRead();
   // The open recordset; opened on first use.
   Recordset& recordset();
   bool isOpen() const { return rs_ != nullptr; }
@@ -278,6 +287,7 @@ class View {
   void addCurrentChangedListener(std::function<void()> f);
 
  private:
+  void reopen(bool readNext);
   void showBound();
   void attach();
   void assignBinding(const Binding& b);

@@ -148,7 +148,36 @@ int declaredLength(const QString& declaredType) {
   return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
+namespace {
+// "YYYY-MM-DD HH:MM:SS" into `out`, written by hand: every date bound or compared goes
+// through here. 0 for a year of other than four digits.
+int canonicalBytes(const Value& date, char* out) {
+  const QDate d = date.datePart();
+  const QTime t = date.timePart();
+  if (d.year() < 0 || d.year() > 9999) return 0;
+  auto put = [&out](int v, int width) {
+    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = char('0' + v % 10);
+    out += width;
+  };
+  char* const start = out;
+  put(d.year(), 4);
+  *out++ = '-';
+  put(d.month(), 2);
+  *out++ = '-';
+  put(d.day(), 2);
+  *out++ = ' ';
+  put(t.hour(), 2);
+  *out++ = ':';
+  put(t.minute(), 2);
+  *out++ = ':';
+  put(t.second(), 2);
+  return int(out - start);
+}
+}  // namespace
+
 QString canonicalDateTime(const Value& date) {
+  char buf[20];
+  if (const int n = canonicalBytes(date, buf)) return QString::fromLatin1(buf, n);
   const QDate d = date.datePart();
   const QTime t = date.timePart();
   return QStringLiteral("%1-%2-%3 %4:%5:%6")
@@ -179,8 +208,13 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v) {
       sqlite3_bind_double(st, index, static_cast<double>(v.currencyScaledValue()) / 10000.0);
       break;
     case Kind::Date: {
-      QByteArray s = canonicalDateTime(v).toUtf8();
-      sqlite3_bind_text(st, index, s.constData(), s.size(), SQLITE_TRANSIENT);
+      char buf[20];
+      if (const int n = canonicalBytes(v, buf)) {
+        sqlite3_bind_text(st, index, buf, n, SQLITE_TRANSIENT);
+      } else {
+        const QByteArray s = canonicalDateTime(v).toUtf8();
+        sqlite3_bind_text(st, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+      }
       break;
     }
     case Kind::Text: {

@@ -44,6 +44,7 @@ struct SourcePlan {
   QString keys;      // updatable: the rowid of each row, first column, in the set's order
   QString row;       // updatable: the set's columns of one row, by rowid
   QString readOnly;  // the rows themselves
+  QString cols;      // updatable: the set's columns as the statements above name them
   bool wholeTable = false;  // a table name: the rows in rowid order
   bool keysCarryRows = false;  // `keys` gives each row's columns after its rowid
   std::vector<Value> keysValues, readOnlyValues;  // what the texts above take as parameters
@@ -89,6 +90,7 @@ SourcePlan planSource(const QString& translated) {
       p.keys = QStringLiteral("SELECT rowid FROM ") + table + QStringLiteral(" ORDER BY rowid");
       p.readOnly = QStringLiteral("SELECT * FROM ") + table;
       p.row = p.readOnly + byRowid;
+      p.cols = QStringLiteral("*");
       p.wholeTable = true;
       return p;
     }
@@ -114,6 +116,7 @@ SourcePlan planSource(const QString& translated) {
     p.keysCarryRows = true;
   }
   p.row = QStringLiteral("SELECT ") + cols + from + byRowid;
+  p.cols = cols;
   p.readOnly = translated;
   return p;
 }
@@ -124,6 +127,14 @@ struct ResetOnExit {
   ~ResetOnExit() {
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
+  }
+};
+
+// Ends the read that the schema check of a load left open for the statements after it.
+struct SchemaRead {
+  Database* db = nullptr;
+  ~SchemaRead() {
+    if (db) db->endSchemaRead();
   }
 };
 
@@ -141,6 +152,7 @@ enum RowFlag : quint8 { kDeleted = 1, kAdded = 2 };
 // the table when a move reaches it (deleted through another view or by a statement) is
 // passed over and leaves the set.
 struct Recordset::Impl {
+  Recordset* owner = nullptr;
   std::shared_ptr<Database> db;
   QString source, viewName, tableName;
   QStringList names;
@@ -192,10 +204,12 @@ struct Recordset::Impl {
   std::vector<detail::StoredRow> winRows;
   std::vector<quint8> winState;
   quint64 winMark = 0;  // the connection's write count they were read or checked at
-  QString windowSql, tableKey;
+  QString windowSql, oneRowSql, tableKey;
   // The translation the set was last opened on, to reopen one of the same form cheaply.
   QString openedSql;
   quint64 openedEpoch = 0;
+  // Reopened without looking at the schema: the load looks, in the read it makes anyway.
+  bool schemaUnchecked = false;
   QVector<qint64> written;
 
   QVector<Value> pending;
@@ -240,6 +254,17 @@ struct Recordset::Impl {
   }
 
   void load() {
+    SchemaRead held;
+    if (schemaUnchecked) {
+      schemaUnchecked = false;
+      if (db->schemaChangedAtRead()) {
+        // The tables changed under a reopen of the same form: open it as new.
+        owner->open(db, source);
+        if (!loaded) load();
+        return;
+      }
+      held.db = db.get();
+    }
     {
       sqlite3_stmt* st = statement(updatable() ? plan.keys : plan.readOnly);
       ResetOnExit reset{st};
@@ -311,6 +336,7 @@ struct Recordset::Impl {
     for (int k = 1; k < kWindow; ++k) marks += QStringLiteral(",?");
     windowSql = plan.row;
     windowSql.replace(0, 6, QStringLiteral("SELECT rowid,"));
+    oneRowSql = windowSql;
     windowSql.replace(QStringLiteral(" WHERE rowid = ?"),
                       QStringLiteral(" WHERE rowid IN (") + marks + QLatin1Char(')'));
     winRows.resize(kWindow);
@@ -323,7 +349,7 @@ struct Recordset::Impl {
     winEnd = step == 0 ? i + 1 : std::min(count(), winStart + kWindow);
     dropCache();
     std::fill(winState.begin(), winState.end(), kGone);
-    sqlite3_stmt* st = statement(windowSql);
+    sqlite3_stmt* st = statement(winEnd - winStart == 1 ? oneRowSql : windowSql);
     ResetOnExit reset{st};
     for (int p = winStart; p < winEnd; ++p)
       if (!deleted(p)) sqlite3_bind_int64(st, p - winStart + 1, keys[p]);
@@ -340,6 +366,19 @@ struct Recordset::Impl {
     }
     if (rc != SQLITE_DONE) throw detail::engineError(db->handle(), context());
     winMark = db->writeCount();
+  }
+
+  // Makes row i, read a moment ago as `row`, the row read.
+  void adopt(int i, detail::StoredRow& row) {
+    prepareWindow();
+    winStart = i;
+    winEnd = i + 1;
+    std::fill(winState.begin(), winState.end(), kGone);
+    std::swap(winRows[0], row);
+    winState[0] = kPresent;
+    winMark = db->writeCount();
+    dropCache();
+    fetch(i);
   }
 
   // Makes row i the row read; false when the table no longer has it. A move reads ahead
@@ -433,7 +472,9 @@ struct Recordset::Impl {
     return byRowid.value(rowid, -1);
   }
 
-  int columnOf(const QString& name) const {
+  int columnOf(const QString& name) {
+    // The names are known for sure once the schema has been looked at.
+    if (schemaUnchecked) ensureLoaded();
     // Jobs name a field by the same literal on every row: a text already looked up is
     // known by where its characters are, without hashing them. The entry holds a copy, so
     // those characters stay as they are for as long as it is kept.
@@ -479,13 +520,14 @@ struct Recordset::Impl {
 
 Recordset::Recordset(std::shared_ptr<Database> db, const QString& source, const QString& viewName)
     : d(std::make_unique<Impl>()) {
+  d->owner = this;
   d->viewName = viewName;
   open(std::move(db), source);
 }
 
 Recordset::~Recordset() = default;
 
-void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
+void Recordset::open(std::shared_ptr<Database> db, const QString& source, bool readNext) {
   d->dropWindow();
   const bool sameFile = d->db == db;
   d->db = std::move(db);
@@ -504,19 +546,28 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source) {
   d->live = d->visited = d->visitedLive = d->addedBeyond = 0;
   d->lastModified = -1;
   d->liveRowsStale = true;
+  d->schemaUnchecked = false;
 
-  d->db->checkSchema();
+  // A set read at once looks at the schema in that read, not in one of its own.
+  const bool again = sameFile && !d->openedSql.isEmpty();
+  const bool deferCheck = again && readNext;
+  if (!deferCheck) d->db->checkSchema();
   // A source made for one row is translated and prepared once for every row: the values
   // written into it are parameters.
   std::vector<Value> values;
-  const QString translated = d->db->translateSelect(source, values);
+  QString translated = d->db->translateSelect(source, values);
   // Reopened on a source of the same form (a per-row look-up): only the values change.
-  if (sameFile && !d->openedSql.isEmpty() && translated == d->openedSql &&
-      d->openedEpoch == d->db->schemaEpoch()) {
+  if (again && translated == d->openedSql && d->openedEpoch == d->db->schemaEpoch()) {
     d->plan.keysValues = values;
     d->plan.readOnlyValues = std::move(values);
+    d->schemaUnchecked = deferCheck;
     notifyCurrentChanged();
     return;
+  }
+  if (deferCheck) {
+    const quint64 epoch = d->db->schemaEpoch();
+    d->db->checkSchema();
+    if (d->db->schemaEpoch() != epoch) translated = d->db->translateSelect(source, values);
   }
   d->openedSql.clear();
   d->windowSql.clear();
@@ -681,6 +732,7 @@ void Recordset::setField(const QString& name, const Value& v) {
 }
 
 QStringList Recordset::fieldNames() const {
+  if (d->schemaUnchecked) d->ensureLoaded();
   return d->names;
 }
 
@@ -831,6 +883,8 @@ void Recordset::FindFirst(const QString& criteria) {
   sqlite3* h = d->db->handle();
   d->ensureLoaded();
   int found = -1;
+  detail::StoredRow match;
+  bool matched = false;
   if (updatable()) {
     // A whole table is in rowid order: the first match that is in the set is the one.
     // Any other order takes the match that comes first in it.
@@ -840,18 +894,25 @@ void Recordset::FindFirst(const QString& criteria) {
                                        detail::identifier(table_) + QStringLiteral(" WHERE (") +
                                        criteria + QStringLiteral(")"),
                                    p.values);
+    // The match's columns come with it: the row is not looked up a second time.
+    const QString head = QStringLiteral("SELECT rowid FROM ");
+    const bool withRow = p.sql.startsWith(head);
+    if (withRow) p.sql.insert(head.size() - 6, QStringLiteral(", ") + d->plan.cols);
     if (inOrder) p.sql += QStringLiteral(" ORDER BY rowid");
     sqlite3_stmt* st = d->statement(p.sql);
     ResetOnExit reset{st};
     detail::bindAll(st, p.values);
+    const int cols = d->names.size();
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       const int i = d->positionOf(sqlite3_column_int64(st, 0));
       if (i < 0 || d->deleted(i) || (found >= 0 && i > found)) continue;
       found = i;
+      if (withRow) match.read(st, cols, 1);
       if (inOrder) break;
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw detail::engineError(h, d->context());
+    matched = withRow;
   } else if (!d->names.isEmpty()) {
     // A read-only set: the criteria are tried on each row's values in turn.
     QStringList cols;
@@ -879,7 +940,10 @@ void Recordset::FindFirst(const QString& criteria) {
     }
   }
   // The match was read from the table a moment ago: it is there to be made current.
-  if (found >= 0) {
+  if (found >= 0 && matched) {
+    d->dropPending(mode_);
+    d->adopt(found, match);
+  } else if (found >= 0) {
     d->dropPending(mode_);
     if (!d->fetch(found)) {
       d->markDeleted(found);

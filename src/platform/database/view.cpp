@@ -60,6 +60,14 @@ Recordset& View::recordset() {
 }
 
 void View::Refresh() {
+  reopen(false);
+}
+
+void View::RefreshToRead() {
+  reopen(true);
+}
+
+void View::reopen(bool readNext) {
   saveBoundEdits();
   if (!rs_) {
     recordset();
@@ -67,7 +75,7 @@ void View::Refresh() {
   }
   // The same file stays on its shared connection; a view re-pointed elsewhere opens anew.
   if (!db_ || db_->path() != databaseName_) db_ = openFile(databaseName_, name_);
-  rs_->open(db_, recordSource_);
+  rs_->open(db_, recordSource_, readNext);
 }
 
 void View::assignBinding(const Binding& b) {
