@@ -205,9 +205,13 @@ void MaintenanceRunner::DoEvents() {
 }
 
 void MaintenanceRunner::setStep(int n) {
-  const QString text = QStringLiteral("Etapa %1 de %2")
-                           .arg(n, 2, 10, QLatin1Char('0'))
-                           .arg(layout_.steps, 2, 10, QLatin1Char('0'));
+  if (n != stepShown_) {
+    stepText_ = QStringLiteral("Etapa %1 de %2")
+                    .arg(n, 2, 10, QLatin1Char('0'))
+                    .arg(layout_.steps, 2, 10, QLatin1Char('0'));
+    stepShown_ = n;
+  }
+  const QString& text = stepText_;
   // A step opens: its labels are painted before its work starts.
   if (text != stepLabel->text()) rows_ = false;
   stepLabel->setText(text);

@@ -129,6 +129,8 @@ class MaintenanceRunner : public QDialog {
   RunnerLayout layout_;
   desktop::PumpPacer pacer_;
   bool rows_ = false;  // the rows of a walk are running: per-row pumps may be held back
+  int stepShown_ = -1;  // the step whose text stepText_ holds (some jobs set it each row)
+  QString stepText_;
   std::vector<std::unique_ptr<db::View>> sources_;
   bool activated_ = false;
 };
