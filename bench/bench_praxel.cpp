@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "platform/database/database.h"
 #include "maintenance/calcula_idade.h"
 #include "maintenance/maintenance.h"
 #include "maintenance/maintenance_runner.h"
@@ -192,6 +193,7 @@ QByteArray digest(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ark::db::configureEngine();  // both sides with the engine as the program sets it
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   // --make FILE: only the database at the base size, for a run of the program itself.

@@ -225,6 +225,7 @@ double timed(const QString& base, const QString& copy,
 }  // namespace
 
 int main(int argc, char** argv) {
+  ark::db::configureEngine();  // both sides with the engine as the program sets it
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   const QString base = dir.filePath(QStringLiteral("modelo.mdb"));

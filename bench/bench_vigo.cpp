@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "bench_support.h"
+#include "platform/database/database.h"
 #include "maintenance_vigo/vigo_schema.h"
 #include "platform/core/runtime.h"
 
@@ -195,6 +196,7 @@ QByteArray counts(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ark::db::configureEngine();  // both sides with the engine as the program sets it
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const bench::Options opt = bench::options(argc, argv);

@@ -115,7 +115,21 @@ void checkSignature(const QString& canonical, const QString& path) {
     throw errors::database(detail::engineMessage(SQLITE_NOTADB, {}), path);
 }
 
+}  // namespace
+
+void configureEngine() {
+  static const bool once = [] {
+    if (sqlite3_config(SQLITE_CONFIG_SINGLETHREAD) == SQLITE_OK)
+      sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  Q_UNUSED(once);
+}
+
+namespace {
+
 sqlite3* connect(const QByteArray& name, int flags, const QString& path) {
+  configureEngine();
   sqlite3* handle = nullptr;
   const int rc = sqlite3_open_v2(name.constData(), &handle, flags, nullptr);
   if (rc == SQLITE_OK) return handle;
