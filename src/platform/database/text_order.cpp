@@ -2,6 +2,7 @@
 // accents ("ação" = "AÇÃO"), in dictionary order ("ágata", "Bruno", "zeca"). Registered on
 // each connection as a collation and as the LIKE operator.
 #include <QChar>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -116,6 +117,29 @@ void like(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }  // namespace
 
 int compareTexts(const char* a, int aBytes, const char* b, int bBytes) {
+  // Sorts compare texts that mostly share a beginning: bytes alike stand for characters
+  // alike, so the comparison starts where they first differ, backed up to the start of a
+  // character in both (a byte that is not a continuation byte always starts one).
+  auto continues = [](const char* s, int bytes, int i) {
+    return i < bytes && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80;
+  };
+  const int n = std::min(aBytes, bBytes);
+  int k = 0;
+  while (k < n && a[k] == b[k]) ++k;
+  while (k > 0 && (continues(a, aBytes, k) || continues(b, bBytes, k))) --k;
+  // Plain ASCII needs no decoding; NUL, which the reader passes over, goes to it.
+  for (; k < n; ++k) {
+    const unsigned char ca = static_cast<unsigned char>(a[k]);
+    const unsigned char cb = static_cast<unsigned char>(b[k]);
+    if (ca >= 0x80 || cb >= 0x80 || ca == 0 || cb == 0) break;
+    const unsigned char fa = ca >= 'A' && ca <= 'Z' ? ca + 32 : ca;
+    const unsigned char fb = cb >= 'A' && cb <= 'Z' ? cb + 32 : cb;
+    if (fa != fb) return fa < fb ? -1 : 1;
+  }
+  a += k;
+  b += k;
+  aBytes -= k;
+  bBytes -= k;
   Reader ra(a, aBytes), rb(b, bBytes);
   for (;;) {
     char32_t ca, cb;
