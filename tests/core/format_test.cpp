@@ -1,6 +1,8 @@
 // Format with date and number patterns under the pt-BR settings.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/core/runtime.h"
 
 using namespace ark;
@@ -69,6 +71,88 @@ TEST(Format, Patterns) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Format(c.v, QString::fromUtf8(c.pattern)), QString::fromUtf8(c.expected))
+        << c.v.debugString().toStdString() << " with " << c.pattern;
+}
+
+// Rounding reads the 15 significant digits the runtime keeps, halves away from zero:
+// values at and around those edges, long and short numbers, sections and literals.
+TEST(Format, NumbersAtTheEdgesOfRounding) {
+  const FormatCase cases[] = {
+      {Value(2.675), "0.00", "2,68"},
+      {Value(-2.5), "0", "-3"},
+      {Value(-0.5), "0", "-1"},
+      {Value(0.49999999999999994), "0", "1"},
+      {Value(0.1 + 0.2), "0.00000000000000000", "0,30000000000000000"},
+      {Value(9.9999999999999995), "0.00", "10,00"},
+      {Value(999.995), "#,##0.00", "1.000,00"},
+      {Value(123456789.125), "#,##0.00", "123.456.789,13"},
+      // Exactly half way at the fifteenth digit, and just either side of it.
+      {Value(1234567890123.125), "#,##0.00", "1.234.567.890.123,13"},
+      {Value(1234567890123445.0), "0", "1234567890123450"},
+      {Value(1.000000000000005), "0.00000000000000", "1,00000000000001"},
+      {Value(1.000000000000015), "0.00000000000000", "1,00000000000002"},
+      {Value(2.000000000000005), "0.00000000000000", "2,00000000000000"},
+      {Value(3.141592653589795), "0.00000000000000", "3,14159265358979"},
+      {Value(1e20), "#,##0", "100.000.000.000.000.000.000"},
+      {Value(1e15), "currency", "R$ 1.000.000.000.000.000,00"},
+      {Value(1e-7), "0.000", "0,000"},
+      {Value(-1e-7), "0.000", "0,000"},
+      {Value(-0.0004), "0.000", "0,000"},
+      {Value(-0.0005), "0.000", "-0,001"},
+      {Value(-0.0005), "#,##0.000", "-0,001"},
+      {Value(-0.001), "0.00;(0.00)", "(0,00)"},
+      {Value(-1234.5), "#,##0.00;(#,##0.00)", "(1.234,50)"},
+      {Value(0), "0.00;-0.00;\"zero\"", "zero"},
+      {Value(5), "0.00;-0.00;\"zero\"", "5,00"},
+      {Value::currency(-0.005), "currency", "-R$ 0,01"},
+      {Value::currency(-1234.5), "currency", "-R$ 1.234,50"},
+      {Value(0), "#", ""},
+      {Value(0), "#.##", ","},
+      {Value(0), "000", "000"},
+      {Value(5), "#,##0.00%", "500,00%"},
+      {Value(1234567), "#,##0,", "1.235"},
+      {Value(12345), "0\\-00", "123-45"},
+      {Value(7), "00\\-00", "00-07"},
+      {Value(42), "\\#0", "#42"},
+      {Value(3.5), "\"R$ \"#,##0.00\" kg\"", "R$ 3,50 kg"},
+      {Value(1234.5), "#,##0.00.0", "1.234,50.0"},
+      {Value(12.5), "0.0#", "12,5"},
+      {Value(1234), "#,#", "1.234"},
+      {Value(123), "0,000", "0.123"},
+      {Value(std::numeric_limits<double>::infinity()), "0.00", "0,00"},
+      // Numbers written as text.
+      {Value("-1,5"), "0.00", "-1,50"},
+      {Value("1e3"), "#,##0", "1.000"},
+      {Value(" R$ 1.234,5 "), "currency", "R$ 1.234,50"},
+      {Value("ação"), "000", "ação"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Format(c.v, QString::fromUtf8(c.pattern)).toStdString(), c.expected)
+        << c.v.debugString().toStdString() << " with " << c.pattern;
+  EXPECT_EQ(Format(Value(1.5e300), QStringLiteral("0")),
+            QStringLiteral("15") + QString(299, QLatin1Char('0')));
+}
+
+TEST(Format, DatePartsAtTheirWidths) {
+  const Value early = Value::date(QDate(150, 1, 2), QTime(0, 5, 9));
+  const Value morning = Value::date(QDate(2026, 3, 4), QTime(9, 7, 5));
+  const FormatCase cases[] = {
+      {Value(0.5), "hh:mm:ss", "12:00:00"},
+      {Value(46000), "dd/mm/yyyy", "09/12/2025"},
+      {Value(-1), "dd/mm/yyyy", "29/12/1899"},
+      {early, "dd/mm/yyyy hh:nn:ss", "02/01/0150 00:05:09"},
+      {early, "d/m/yy h:n:s", "2/1/50 0:5:9"},
+      {early, "y", "2"},
+      {morning, "hh:mm am/pm", "09:07 am"},
+      {morning, "h AM/PM", "9 AM"},
+      {Value::date(QDate(2026, 3, 4), QTime(0, 1)), "hh:mm AM/PM", "12:01 AM"},
+      {morning, "ddd", "04"},
+      {morning, "mmm mmmm", "mar março"},
+      {morning, "yyyy\"-\"mm\"-\"dd", "2026-03-04"},
+      {morning, "dd\\/mm", "04/03"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Format(c.v, QString::fromUtf8(c.pattern)).toStdString(), c.expected)
         << c.v.debugString().toStdString() << " with " << c.pattern;
 }
 
