@@ -142,6 +142,53 @@ TEST(LiteralForm, FormsAndValuesOfTheSelectsJobsWrite) {
   }
 }
 
+// A job writes the same SELECT row after row with other values: each text reads as if
+// it came alone, whatever came before it.
+TEST(LiteralForm, ATextReadsTheSameAfterOnesThatBeginAlike) {
+  struct Pair {
+    const char* before;
+    Case text;
+  } cases[] = {
+      {"select * from t where a = 'x'",
+       {"select * from t where a = 'yz' and b = 5",
+        "select * from t where a = <T:lt> and b = <N>", "Text(\"yz\")|Long(5)"}},
+      {"select * from t where a = 1", {"select * from t where a = 1 -- c", nullptr, ""}},
+      {"select a from t where b = 1", {"select a from t where b = x1", "select a from t where b = x1", ""}},
+      {"select a from t where b = 1", {"select a from t where b = 1e5", "select a from t where b = <N>", "Double(100000)"}},
+      // A date cut short is read again once it is whole.
+      {"select * from t where d = # 3/5 and x = 1",
+       {"select * from t where d = # 3/5/2026 #", "select * from t where d = <D>",
+        "Text(\"2026-03-05 00:00:00\")"}},
+      {"select * from t where a = 'x'", {"select * from t where", "select * from t where", ""}},
+      {"select a from (select b from u where c = 1) where d = 2",
+       {"select a from (select b from u where c = 9) where d = 3 order by 1",
+        "select a from (select b from u where c = <N>) where d = <N> order by 1",
+        "Long(9)|Long(3)"}},
+      {"select a from t order by b", {"select a from t order by b, 2", "select a from t order by b, 2", ""}},
+  };
+  for (const Pair& c : cases) {
+    QString form;
+    std::vector<Value> values;
+    literalForm(QString::fromUtf8(c.before), form, values);
+    const bool ok = literalForm(QString::fromUtf8(c.text.sql), form, values);
+    SCOPED_TRACE(c.text.sql);
+    ASSERT_EQ(ok, c.text.form != nullptr);
+    if (!ok) continue;
+    EXPECT_EQ(shown(form).toStdString(), c.text.form);
+    EXPECT_EQ(listed(values).toStdString(), c.text.values);
+  }
+  // More texts in turn than are kept in mind.
+  for (int round = 0; round < 2; ++round)
+    for (int k = 0; k < 20; ++k) {
+      QString form;
+      std::vector<Value> values;
+      ASSERT_TRUE(literalForm(QStringLiteral("select * from t%1 where a = %2").arg(k).arg(k * 7 + round),
+                              form, values));
+      EXPECT_EQ(form, QStringLiteral("select * from t%1 where a = \x02").arg(k));
+      EXPECT_EQ(listed(values).toStdString(), "Long(" + std::to_string(k * 7 + round) + ")");
+    }
+}
+
 TEST(LiteralForm, TellsApartWhatTheTranslationTreatsApart) {
   auto formOf = [](const char* sql) {
     QString form;

@@ -1,7 +1,13 @@
 // Format(value, pattern): a small engine for date patterns and number patterns.
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
+#include <span>
+#include <string>
 #include <vector>
+
+#include <QVarLengthArray>
 
 #include "platform/core/regional.h"
 #include "platform/core/runtime.h"
@@ -95,8 +101,43 @@ std::vector<Token> tokenize(const QString& p) {
   return out;
 }
 
-QString pad(int n, int width) {
-  return QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+// The text being written, on the stack until it is whole: a format is written a few
+// characters at a time, row after row.
+class Out {
+ public:
+  Out& operator+=(QChar c) {
+    buf_.append(c);
+    return *this;
+  }
+  Out& operator+=(QLatin1Char c) { return *this += QChar(c); }
+  Out& operator+=(const QString& s) {
+    buf_.append(s.constData(), s.size());
+    return *this;
+  }
+  Out& operator+=(QLatin1String s) {
+    for (char c : s) *this += QLatin1Char(c);
+    return *this;
+  }
+  QString text() const { return buf_.isEmpty() ? QString() : QString(buf_.constData(), buf_.size()); }
+
+ private:
+  QVarLengthArray<QChar, 64> buf_;
+};
+
+// n with at least `width` digits, zeros in front.
+void appendPadded(Out& out, int n, int width) {
+  if (n < 0) {
+    out += QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+    return;
+  }
+  char digits[16];
+  int len = 0;
+  do {
+    digits[len++] = char('0' + n % 10);
+    n /= 10;
+  } while (n > 0);
+  for (int k = len; k < width; ++k) out += QLatin1Char('0');
+  while (len > 0) out += QLatin1Char(digits[--len]);
 }
 
 // --- dates ------------------------------------------------------------------------------
@@ -114,18 +155,18 @@ QString formatDate(double serial, const std::vector<Token>& toks) {
       if (toks[j].kind != Tok::Literal) return toks[j].kind;
     return Tok::Literal;
   };
-  QString out;
+  Out out;
   for (size_t i = 0; i < toks.size(); ++i) {
     const Token& k = toks[i];
     switch (k.kind) {
       case Tok::Day:
-        out += pad(d.day(), k.count >= 2 ? 2 : 1);
+        appendPadded(out, d.day(), k.count >= 2 ? 2 : 1);
         break;
       case Tok::Month:
         if (k.count <= 2 && (neighbour(i, -1) == Tok::Hour || neighbour(i, +1) == Tok::Second))
-          out += pad(t.minute(), k.count);
+          appendPadded(out, t.minute(), k.count);
         else if (k.count <= 2)
-          out += pad(d.month(), k.count);
+          appendPadded(out, d.month(), k.count);
         else if (k.count == 3)
           out += r.shortMonths.value(d.month() - 1);
         else
@@ -135,21 +176,21 @@ QString formatDate(double serial, const std::vector<Token>& toks) {
         if (k.count == 1)
           out += QString::number(d.dayOfYear());
         else if (k.count <= 3)
-          out += pad(d.year() % 100, 2);
+          appendPadded(out, d.year() % 100, 2);
         else
-          out += pad(d.year(), 4);
+          appendPadded(out, d.year(), 4);
         break;
       case Tok::Hour: {
         int h = t.hour();
         if (twelve) h = h % 12 == 0 ? 12 : h % 12;
-        out += pad(h, k.count >= 2 ? 2 : 1);
+        appendPadded(out, h, k.count >= 2 ? 2 : 1);
         break;
       }
       case Tok::Minute:
-        out += pad(t.minute(), k.count >= 2 ? 2 : 1);
+        appendPadded(out, t.minute(), k.count >= 2 ? 2 : 1);
         break;
       case Tok::Second:
-        out += pad(t.second(), k.count >= 2 ? 2 : 1);
+        appendPadded(out, t.second(), k.count >= 2 ? 2 : 1);
         break;
       case Tok::AmPm: {
         bool pm = t.hour() >= 12;
@@ -179,74 +220,125 @@ QString formatDate(double serial, const std::vector<Token>& toks) {
         break;
     }
   }
-  return out;
+  return out.text();
 }
 
 // --- numbers ----------------------------------------------------------------------------
 
-// The decimal digits of |a| rounded half away from zero to `frac` places, read from the
-// 15 significant digits the runtime keeps (so 1.005 reads as 1.005, not 1.00499...).
-void decimalDigits(double a, int frac, QString& whole, QString& fraction) {
-  whole.clear();
-  fraction.clear();
-  a = std::fabs(a);
-  if (a == 0 || !std::isfinite(a)) {
-    fraction = QString(frac, QLatin1Char('0'));
+// The 15 significant digits of a finite a > 0 rounded half away from zero, as the runtime
+// keeps them, and where the decimal point falls (a = 0.ddd... x 10^point). From the
+// shortest digits that read back as `a`, which round the same way as `a` itself unless
+// they end in a 5 at the sixteenth digit: then `a` may lie on either side of that half.
+void significantDigits(double a, std::string& digits, int& point) {
+  char buf[40];
+  const auto written = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
+  const char* e = std::find(buf, written.ptr, 'e');
+  digits.clear();
+  for (const char* c = buf; c < e; ++c)
+    if (*c != '.') digits += *c;
+  int exponent = 0;
+  const char* x = e + 1;
+  const bool negative = *x == '-';
+  if (*x == '-' || *x == '+') ++x;
+  std::from_chars(x, written.ptr, exponent);
+  if (negative) exponent = -exponent;
+  point = exponent + 1;
+  if (digits.size() == 16 && digits[15] == '5') {
+    const QString exact = QString::number(a, 'e', 14);  // d.dddddddddddddde±XX
+    const qsizetype ePos = exact.indexOf(QLatin1Char('e'));
+    digits = exact.left(ePos).remove(QLatin1Char('.')).toStdString();
+    point = exact.mid(ePos + 1).toInt() + 1;
     return;
   }
-  QString e = QString::number(a, 'e', 14);  // d.dddddddddddddde±XX
-  int ePos = e.indexOf(QLatin1Char('e'));
-  QString digits = e.left(ePos).remove(QLatin1Char('.'));
-  int point = e.mid(ePos + 1).toInt() + 1;  // digits before the decimal point
-  int keep = point + frac;
-  if (keep < 0) {
-    digits.clear();
-  } else if (keep < digits.size()) {
-    bool up = digits[keep].unicode() >= '5';
-    digits.truncate(keep);
-    int k = keep - 1;
-    while (up && k >= 0) {
-      if (digits[k] == QLatin1Char('9')) {
-        digits[k] = QLatin1Char('0');
-        --k;
+  if (digits.size() > 15) {
+    bool up = digits[15] >= '5';
+    digits.resize(15);
+    for (int k = 14; up && k >= 0; --k) {
+      if (digits[k] == '9') {
+        digits[k] = '0';
       } else {
-        digits[k] = QChar(digits[k].unicode() + 1);
+        ++digits[k];
         up = false;
       }
     }
     if (up) {
-      digits.prepend(QLatin1Char('1'));
+      digits.insert(digits.begin(), '1');
+      digits.resize(15);
       ++point;
     }
   }
-  for (int i = 0; i < point; ++i) whole += i < digits.size() ? digits[i] : QLatin1Char('0');
-  for (int j = 0; j < frac; ++j) {
-    int pos = point + j;
-    fraction += pos >= 0 && pos < digits.size() ? digits[pos] : QLatin1Char('0');
+  digits.resize(15, '0');
+}
+
+// The decimal digits of |a| rounded half away from zero to `frac` places, read from the
+// 15 significant digits the runtime keeps (so 1.005 reads as 1.005, not 1.00499...).
+void decimalDigits(double a, int frac, std::string& whole, std::string& fraction) {
+  whole.clear();
+  fraction.clear();
+  a = std::fabs(a);
+  if (a == 0 || !std::isfinite(a)) {
+    fraction.assign(std::max(frac, 0), '0');
+    return;
   }
-  int lead = 0;
-  while (lead < whole.size() && whole[lead] == QLatin1Char('0')) ++lead;
-  whole = whole.mid(lead);
+  std::string digits;
+  int point = 0;  // digits before the decimal point
+  significantDigits(a, digits, point);
+  const int keep = point + frac;
+  if (keep < 0) {
+    digits.clear();
+  } else if (keep < int(digits.size())) {
+    bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    int k = keep - 1;
+    while (up && k >= 0) {
+      if (digits[k] == '9') {
+        digits[k] = '0';
+        --k;
+      } else {
+        ++digits[k];
+        up = false;
+      }
+    }
+    if (up) {
+      digits.insert(digits.begin(), '1');
+      ++point;
+    }
+  }
+  const int size = int(digits.size());
+  for (int i = 0; i < point; ++i) whole += i < size ? digits[i] : '0';
+  for (int j = 0; j < frac; ++j) {
+    const int pos = point + j;
+    fraction += pos >= 0 && pos < size ? digits[pos] : '0';
+  }
+  const size_t lead = whole.find_first_not_of('0');
+  whole.erase(0, lead == std::string::npos ? whole.size() : lead);
 }
 
 bool isDigitTok(Tok k) {
   return k == Tok::Digit0 || k == Tok::DigitHash;
 }
 
+void appendDigits(Out& out, const std::string& digits, size_t from, size_t count) {
+  out += QLatin1String(digits.data() + from, qsizetype(count));
+}
+
 // One section of a number pattern applied to a value (the sign is handled by the caller).
-QString formatNumberSection(double value, const std::vector<Token>& toks) {
+QString formatNumberSection(double value, std::span<const Token> toks) {
   const Regional& r = Regional::ptBR();
-  size_t point = toks.size();
-  for (size_t i = 0; i < toks.size(); ++i)
+  const size_t n = toks.size();
+  size_t point = n;
+  for (size_t i = 0; i < n; ++i)
     if (toks[i].kind == Tok::Point) {
       point = i;
       break;
     }
-  size_t lastIntDigit = toks.size(), firstIntDigit = toks.size();
+  size_t lastIntDigit = n, firstIntDigit = n;
+  int placeholders = 0;
   for (size_t i = 0; i < point; ++i)
     if (isDigitTok(toks[i].kind)) {
-      if (firstIntDigit == toks.size()) firstIntDigit = i;
+      if (firstIntDigit == n) firstIntDigit = i;
       lastIntDigit = i;
+      ++placeholders;
     }
   bool grouping = false;
   int minWhole = 0;
@@ -256,7 +348,7 @@ QString formatNumberSection(double value, const std::vector<Token>& toks) {
     if (k == Tok::Comma) {
       if (firstIntDigit < i && i < lastIntDigit)
         grouping = true;
-      else if (lastIntDigit != toks.size() && i > lastIntDigit)
+      else if (lastIntDigit != n && i > lastIntDigit)
         value /= 1000;  // scaling
     } else if (k == Tok::Percent) {
       value *= 100;
@@ -266,7 +358,7 @@ QString formatNumberSection(double value, const std::vector<Token>& toks) {
     }
   }
   int minFrac = 0, maxFrac = 0;
-  for (size_t i = point + 1; i < toks.size(); ++i) {
+  for (size_t i = point + 1; i < n; ++i) {
     if (toks[i].kind == Tok::Digit0)
       minFrac = ++maxFrac;
     else if (toks[i].kind == Tok::DigitHash)
@@ -274,58 +366,59 @@ QString formatNumberSection(double value, const std::vector<Token>& toks) {
     else if (toks[i].kind == Tok::Percent)
       value *= 100;
   }
-  QString whole, fraction;
+  std::string whole, fraction;
   decimalDigits(value, maxFrac, whole, fraction);
-  while (fraction.size() > minFrac && fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
+  while (int(fraction.size()) > minFrac && !fraction.empty() && fraction.back() == '0')
+    fraction.pop_back();
 
-  QString out;
+  Out out;
   if (grouping) {
-    while (whole.size() < minWhole) whole.prepend(QLatin1Char('0'));
-    QString grouped;
-    for (int i = 0; i < whole.size(); ++i) {
-      if (i > 0 && (whole.size() - i) % 3 == 0) grouped += r.group;
-      grouped += whole[i];
-    }
+    if (int(whole.size()) < minWhole) whole.insert(0, minWhole - whole.size(), '0');
     for (size_t i = 0; i < point; ++i) {
-      if (i == firstIntDigit)
-        out += grouped;
-      else if (toks[i].kind == Tok::Literal && (i < firstIntDigit || i > lastIntDigit))
+      if (i == firstIntDigit) {
+        const size_t w = whole.size();
+        for (size_t d = 0; d < w; ++d) {
+          if (d > 0 && (w - d) % 3 == 0) out += r.group;
+          out += QLatin1Char(whole[d]);
+        }
+      } else if (toks[i].kind == Tok::Literal && (i < firstIntDigit || i > lastIntDigit)) {
         out += toks[i].text;
-      else if (toks[i].kind == Tok::Percent)
+      } else if (toks[i].kind == Tok::Percent) {
         out += QLatin1Char('%');
+      }
     }
   } else {
     // Digits fill the placeholders from the right; the leftmost takes what is left over.
-    QString part;
-    int remaining = whole.size();
-    for (long i = static_cast<long>(point) - 1; i >= 0; --i) {
+    const int w = int(whole.size());
+    const int leftOver = w - std::min(w, placeholders - 1);
+    int rank = placeholders;  // of the next placeholder, counted from the right
+    for (size_t i = 0; i < point; ++i) {
       const Token& k = toks[i];
       if (isDigitTok(k.kind)) {
-        if (static_cast<size_t>(i) == firstIntDigit) {
-          part.prepend(whole.left(remaining));
-          if (remaining == 0 && k.kind == Tok::Digit0) part.prepend(QLatin1Char('0'));
-          remaining = 0;
-        } else if (remaining > 0) {
-          part.prepend(whole[--remaining]);
+        if (i == firstIntDigit) {
+          appendDigits(out, whole, 0, size_t(leftOver));
+          if (leftOver == 0 && k.kind == Tok::Digit0) out += QLatin1Char('0');
+        } else if (rank <= w) {
+          out += QLatin1Char(whole[size_t(w - rank)]);
         } else if (k.kind == Tok::Digit0) {
-          part.prepend(QLatin1Char('0'));
+          out += QLatin1Char('0');
         }
+        --rank;
       } else if (k.kind == Tok::Literal) {
-        part.prepend(k.text);
+        out += k.text;
       } else if (k.kind == Tok::Percent) {
-        part.prepend(QLatin1Char('%'));
+        out += QLatin1Char('%');
       }
     }
-    if (firstIntDigit == toks.size()) part += whole;  // no placeholder before the point
-    out = part;
+    if (firstIntDigit == n) appendDigits(out, whole, 0, whole.size());  // no placeholder before the point
   }
-  if (point < toks.size()) {
+  if (point < n) {
     out += r.decimal;
-    int next = 0;
-    for (size_t i = point + 1; i < toks.size(); ++i) {
+    size_t next = 0;
+    for (size_t i = point + 1; i < n; ++i) {
       const Token& k = toks[i];
       if (isDigitTok(k.kind)) {
-        if (next < fraction.size()) out += fraction[next++];
+        if (next < fraction.size()) out += QLatin1Char(fraction[next++]);
       } else if (k.kind == Tok::Literal) {
         out += k.text;
       } else if (k.kind == Tok::Percent) {
@@ -336,10 +429,10 @@ QString formatNumberSection(double value, const std::vector<Token>& toks) {
       }
     }
   }
-  return out;
+  return out.text();
 }
 
-bool isZeroWhenShown(double value, const std::vector<Token>& toks) {
+bool isZeroWhenShown(double value, std::span<const Token> toks) {
   int frac = 0;
   bool afterPoint = false;
   for (const Token& k : toks) {
@@ -348,14 +441,13 @@ bool isZeroWhenShown(double value, const std::vector<Token>& toks) {
     else if (afterPoint && isDigitTok(k.kind))
       ++frac;
   }
-  QString w, f;
+  std::string w, f;
   decimalDigits(value, frac, w, f);
-  for (QChar c : f)
-    if (c != QLatin1Char('0')) return false;
-  return w.isEmpty();
+  return w.empty() && f.find_first_not_of('0') == std::string::npos;
 }
 
-QString formatNumber(double value, const std::vector<Token>& toks) {
+// The sections of a number pattern, split at its semicolons.
+std::vector<std::vector<Token>> sectionsOf(const std::vector<Token>& toks) {
   std::vector<std::vector<Token>> sections(1);
   for (const Token& k : toks) {
     if (k.kind == Tok::Section)
@@ -363,6 +455,10 @@ QString formatNumber(double value, const std::vector<Token>& toks) {
     else
       sections.back().push_back(k);
   }
+  return sections;
+}
+
+QString formatNumber(double value, const std::vector<std::vector<Token>>& sections) {
   if (value < 0 && sections.size() >= 2 && !sections[1].empty())
     return formatNumberSection(value, sections[1]);
   if (value == 0 && sections.size() >= 3 && !sections[2].empty())
@@ -382,6 +478,7 @@ QString Format(const Value& v, const QString& pattern) {
   struct Parsed {
     QString pattern;
     std::vector<Token> toks;
+    std::vector<std::vector<Token>> sections;  // of a number pattern
     bool datePattern = false;
   };
   thread_local std::array<Parsed, 8> parsed;
@@ -400,6 +497,7 @@ QString Format(const Value& v, const QString& pattern) {
     e.toks = tokenize(p);
     e.datePattern = false;
     for (const Token& k : e.toks) e.datePattern = e.datePattern || isDateKind(k.kind);
+    e.sections = e.datePattern ? std::vector<std::vector<Token>>{} : sectionsOf(e.toks);
     found = &e;
   }
   const std::vector<Token>& toks = found->toks;
@@ -414,7 +512,7 @@ QString Format(const Value& v, const QString& pattern) {
   } else {
     x = v.number();
   }
-  return datePattern ? formatDate(x, toks) : formatNumber(x, toks);
+  return datePattern ? formatDate(x, toks) : formatNumber(x, found->sections);
 }
 
 }  // namespace ark::rt
