@@ -240,6 +240,30 @@ TEST_F(LargeSet, SourcesDifferingOnlyInTheirValuesSelectWhatEachSays) {
   }
 }
 
+TEST_F(LargeSet, FindFirstMakesCurrentTheFirstMatchInTheSetsOrderWithItsValuesNow) {
+  // Matches spread over the table out of the set's order; the first in the set's order
+  // was changed by a statement after the set was read.
+  file.exec("UPDATE agenda SET nome = 'Alvo' WHERE codigo IN (7, 250, 499, 3)");
+  auto v = view(QStringLiteral("select * from agenda order by codigo desc"));
+  Recordset& rs = v->recordset();
+  v->database().Execute(QStringLiteral("Update agenda set valor = 99 where codigo = 499"));
+  rs.FindFirst(QStringLiteral("nome = 'alvo'"));
+  ASSERT_FALSE(rs.NoMatch());
+  EXPECT_EQ(code(rs), 499);
+  EXPECT_EQ(rs.field("valor"), Value::currencyScaled(990000));
+  EXPECT_EQ(rs.field("nome"), Value("Alvo"));
+  rs.MoveNext();
+  EXPECT_EQ(code(rs), 498);
+  // Written through the match, the row the table holds changes.
+  rs.FindFirst(QStringLiteral("codigo = 250"));
+  rs.Edit();
+  rs.Fields("nome") = Value("Achado");
+  rs.Update();
+  EXPECT_EQ(file.query("select nome from agenda where codigo = 250"), "Achado");
+  rs.FindFirst(QStringLiteral("nome = 'Nenhum'"));
+  EXPECT_TRUE(rs.NoMatch());
+}
+
 TEST_F(LargeSet, ATableChangedBetweenRefreshesIsMetAsItIsNow) {
   // A plain refresh, and the one of a look-up read at once, which looks at the tables in
   // that read: both meet the table as it is now.
