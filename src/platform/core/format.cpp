@@ -3,8 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <span>
-#include <string>
 #include <vector>
 
 #include <QVarLengthArray>
@@ -225,17 +225,21 @@ QString formatDate(double serial, const std::vector<Token>& toks) {
 
 // --- numbers ----------------------------------------------------------------------------
 
-// The 15 significant digits of a finite a > 0 rounded half away from zero, as the runtime
+// Digits as they are worked out, on the stack.
+using Digits = QVarLengthArray<char, 48>;
+
+// The 15 significant digits (into `digits`) of a finite a > 0 rounded half away from zero, as the runtime
 // keeps them, and where the decimal point falls (a = 0.ddd... x 10^point). From the
 // shortest digits that read back as `a`, which round the same way as `a` itself unless
 // they end in a 5 at the sixteenth digit: then `a` may lie on either side of that half.
-void significantDigits(double a, std::string& digits, int& point) {
+void significantDigits(double a, char* digits, int& point) {
   char buf[40];
   const auto written = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
   const char* e = std::find(buf, written.ptr, 'e');
-  digits.clear();
-  for (const char* c = buf; c < e; ++c)
-    if (*c != '.') digits += *c;
+  char shortest[20];
+  int size = 0;
+  for (const char* c = buf; c < e && size < 20; ++c)
+    if (*c != '.') shortest[size++] = *c;
   int exponent = 0;
   const char* x = e + 1;
   const bool negative = *x == '-';
@@ -243,52 +247,50 @@ void significantDigits(double a, std::string& digits, int& point) {
   std::from_chars(x, written.ptr, exponent);
   if (negative) exponent = -exponent;
   point = exponent + 1;
-  if (digits.size() == 16 && digits[15] == '5') {
+  if (size == 16 && shortest[15] == '5') {
     const QString exact = QString::number(a, 'e', 14);  // d.dddddddddddddde±XX
     const qsizetype ePos = exact.indexOf(QLatin1Char('e'));
-    digits = exact.left(ePos).remove(QLatin1Char('.')).toStdString();
+    const QString kept = exact.left(ePos).remove(QLatin1Char('.'));
+    for (int k = 0; k < 15; ++k) digits[k] = char(kept[k].unicode());
     point = exact.mid(ePos + 1).toInt() + 1;
     return;
   }
-  if (digits.size() > 15) {
-    bool up = digits[15] >= '5';
-    digits.resize(15);
-    for (int k = 14; up && k >= 0; --k) {
-      if (digits[k] == '9') {
-        digits[k] = '0';
-      } else {
-        ++digits[k];
-        up = false;
-      }
-    }
-    if (up) {
-      digits.insert(digits.begin(), '1');
-      digits.resize(15);
-      ++point;
+  bool up = size > 15 && shortest[15] >= '5';
+  for (int k = 0; k < 15; ++k) digits[k] = k < size ? shortest[k] : '0';
+  for (int k = 14; up && k >= 0; --k) {
+    if (digits[k] == '9') {
+      digits[k] = '0';
+    } else {
+      ++digits[k];
+      up = false;
     }
   }
-  digits.resize(15, '0');
+  if (up) {  // all nines: 10^point
+    digits[0] = '1';
+    ++point;
+  }
 }
 
 // The decimal digits of |a| rounded half away from zero to `frac` places, read from the
 // 15 significant digits the runtime keeps (so 1.005 reads as 1.005, not 1.00499...).
-void decimalDigits(double a, int frac, std::string& whole, std::string& fraction) {
+void decimalDigits(double a, int frac, Digits& whole, Digits& fraction) {
   whole.clear();
   fraction.clear();
   a = std::fabs(a);
   if (a == 0 || !std::isfinite(a)) {
-    fraction.assign(std::max(frac, 0), '0');
+    for (int j = 0; j < frac; ++j) fraction.append('0');
     return;
   }
-  std::string digits;
+  char digits[16];
   int point = 0;  // digits before the decimal point
   significantDigits(a, digits, point);
+  int size = 15;
   const int keep = point + frac;
   if (keep < 0) {
-    digits.clear();
-  } else if (keep < int(digits.size())) {
+    size = 0;
+  } else if (keep < size) {
     bool up = digits[keep] >= '5';
-    digits.resize(keep);
+    size = keep;
     int k = keep - 1;
     while (up && k >= 0) {
       if (digits[k] == '9') {
@@ -300,26 +302,28 @@ void decimalDigits(double a, int frac, std::string& whole, std::string& fraction
       }
     }
     if (up) {
-      digits.insert(digits.begin(), '1');
+      std::memmove(digits + 1, digits, size_t(size));
+      digits[0] = '1';
+      ++size;
       ++point;
     }
   }
-  const int size = int(digits.size());
-  for (int i = 0; i < point; ++i) whole += i < size ? digits[i] : '0';
+  for (int i = 0; i < point; ++i) {
+    const char d = i < size ? digits[i] : '0';
+    if (d != '0' || !whole.isEmpty()) whole.append(d);  // no zeros in front
+  }
   for (int j = 0; j < frac; ++j) {
     const int pos = point + j;
-    fraction += pos >= 0 && pos < size ? digits[pos] : '0';
+    fraction.append(pos >= 0 && pos < size ? digits[pos] : '0');
   }
-  const size_t lead = whole.find_first_not_of('0');
-  whole.erase(0, lead == std::string::npos ? whole.size() : lead);
 }
 
 bool isDigitTok(Tok k) {
   return k == Tok::Digit0 || k == Tok::DigitHash;
 }
 
-void appendDigits(Out& out, const std::string& digits, size_t from, size_t count) {
-  out += QLatin1String(digits.data() + from, qsizetype(count));
+void appendDigits(Out& out, const Digits& digits, qsizetype from, qsizetype count) {
+  out += QLatin1String(digits.data() + from, count);
 }
 
 // One section of a number pattern applied to a value (the sign is handled by the caller).
@@ -366,18 +370,17 @@ QString formatNumberSection(double value, std::span<const Token> toks) {
     else if (toks[i].kind == Tok::Percent)
       value *= 100;
   }
-  std::string whole, fraction;
+  Digits whole, fraction;
   decimalDigits(value, maxFrac, whole, fraction);
-  while (int(fraction.size()) > minFrac && !fraction.empty() && fraction.back() == '0')
-    fraction.pop_back();
+  while (fraction.size() > minFrac && fraction.back() == '0') fraction.removeLast();
 
   Out out;
   if (grouping) {
-    if (int(whole.size()) < minWhole) whole.insert(0, minWhole - whole.size(), '0');
+    if (whole.size() < minWhole) whole.insert(whole.cbegin(), minWhole - whole.size(), '0');
     for (size_t i = 0; i < point; ++i) {
       if (i == firstIntDigit) {
-        const size_t w = whole.size();
-        for (size_t d = 0; d < w; ++d) {
+        const qsizetype w = whole.size();
+        for (qsizetype d = 0; d < w; ++d) {
           if (d > 0 && (w - d) % 3 == 0) out += r.group;
           out += QLatin1Char(whole[d]);
         }
@@ -396,7 +399,7 @@ QString formatNumberSection(double value, std::span<const Token> toks) {
       const Token& k = toks[i];
       if (isDigitTok(k.kind)) {
         if (i == firstIntDigit) {
-          appendDigits(out, whole, 0, size_t(leftOver));
+          appendDigits(out, whole, 0, leftOver);
           if (leftOver == 0 && k.kind == Tok::Digit0) out += QLatin1Char('0');
         } else if (rank <= w) {
           out += QLatin1Char(whole[size_t(w - rank)]);
@@ -414,7 +417,7 @@ QString formatNumberSection(double value, std::span<const Token> toks) {
   }
   if (point < n) {
     out += r.decimal;
-    size_t next = 0;
+    qsizetype next = 0;
     for (size_t i = point + 1; i < n; ++i) {
       const Token& k = toks[i];
       if (isDigitTok(k.kind)) {
@@ -441,9 +444,9 @@ bool isZeroWhenShown(double value, std::span<const Token> toks) {
     else if (afterPoint && isDigitTok(k.kind))
       ++frac;
   }
-  std::string w, f;
+  Digits w, f;
   decimalDigits(value, frac, w, f);
-  return w.empty() && f.find_first_not_of('0') == std::string::npos;
+  return w.isEmpty() && std::all_of(f.begin(), f.end(), [](char c) { return c == '0'; });
 }
 
 // The sections of a number pattern, split at its semicolons.
