@@ -4,6 +4,8 @@
 // with the time each step label first showed.
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -150,39 +152,61 @@ inline double timedSql(const QString& path, const QString& sql) {
   return t.elapsed() / 1000.0;
 }
 
-// The business database `name` in a base folder, and the path of its copy in another one
-// (BENCH_KEEP set keeps both).
+// The business database `name` as it was made, and fresh copies of it for each round of
+// a comparison (BENCH_KEEP set keeps them all).
 struct Files {
-  explicit Files(const QString& name)
-      : base(dir.filePath(QStringLiteral("base"))),
-        file(base + QLatin1Char('/') + name),
-        copy(dir.filePath(QStringLiteral("copia/")) + name) {
+  explicit Files(const QString& name) : name(name), made(dir.filePath(QStringLiteral("feito/")) + name) {
     dir.setAutoRemove(qEnvironmentVariableIsEmpty("BENCH_KEEP"));
-    QDir().mkpath(base);
-    QDir().mkpath(dir.filePath(QStringLiteral("copia")));
+    QDir().mkpath(dir.filePath(QStringLiteral("feito")));
+  }
+  // A copy of the made file in its own folder; the folder.
+  QString fresh(const QString& folder) const {
+    const QString path = dir.filePath(folder);
+    QDir().mkpath(path);
+    QFile::copy(made, path + QLatin1Char('/') + name);
+    return path;
   }
   QTemporaryDir dir;
-  QString base, file, copy;
+  QString name, made;
 };
 
-// Runs the job's window on the file and the plain SQL on its copy, and prints both times,
-// what `counts` finds on each side, and last the ratio; the process's exit code.
+inline double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Runs the plain SQL and then the job's window, each on a fresh copy of the made file, in
+// three rounds: one run of either is at the mercy of whatever else the machine does. Prints
+// each round, what `counts` finds on each side, and last the medians' ratios; the process's
+// exit code.
 template <class Plain, class Counts>
 int compare(const char* job, const QString& window, const Files& f, Plain plain, Counts counts) {
-  double cpu = cpuSeconds();
-  const double limit = plain(f.copy);
-  const double limitCpu = cpuSeconds() - cpu;
-  cpu = cpuSeconds();
-  const double took = runJob(window, f.base);
-  const double tookCpu = cpuSeconds() - cpu;
-  std::printf("%s job through the views:%*s%.3f s (processor %.3f s)\n", job,
-              int(10 - qstrlen(job)), "", took, tookCpu);
-  std::printf("the same changes by plain SQL:  %.3f s (processor %.3f s)\n", limit, limitCpu);
-  std::printf("job:       %s\n", counts(f.file).constData());
-  std::printf("plain SQL: %s\n", counts(f.copy).constData());
-  std::printf("processor time ratio %.2f\n", tookCpu / limitCpu);
-  std::printf("ratio %.2f\n", took / limit);
-  return took >= 0 ? 0 : 1;
+  constexpr int kRounds = 3;
+  std::vector<double> took, tookCpu, limit, limitCpu;
+  QString jobFile, plainFile;
+  for (int r = 0; r < kRounds; ++r) {
+    plainFile = f.fresh(QStringLiteral("copia%1").arg(r)) + QLatin1Char('/') + f.name;
+    const QString base = f.fresh(QStringLiteral("base%1").arg(r));
+    jobFile = base + QLatin1Char('/') + f.name;
+    double cpu = cpuSeconds();
+    limit.push_back(plain(plainFile));
+    limitCpu.push_back(cpuSeconds() - cpu);
+    cpu = cpuSeconds();
+    took.push_back(runJob(window, base));
+    tookCpu.push_back(cpuSeconds() - cpu);
+    if (took.back() < 0) return 1;
+    std::printf("round %d: job %.3f s (processor %.3f s), plain SQL %.3f s (processor %.3f s)\n",
+                r + 1, took.back(), tookCpu.back(), limit.back(), limitCpu.back());
+  }
+  std::printf("%s job through the views:%*s%.3f s (processor %.3f s), median of %d\n", job,
+              int(10 - qstrlen(job)), "", median(took), median(tookCpu), kRounds);
+  std::printf("the same changes by plain SQL:  %.3f s (processor %.3f s)\n", median(limit),
+              median(limitCpu));
+  std::printf("job:       %s\n", counts(jobFile).constData());
+  std::printf("plain SQL: %s\n", counts(plainFile).constData());
+  std::printf("processor time ratio %.2f\n", median(tookCpu) / median(limitCpu));
+  std::printf("ratio %.2f\n", median(took) / median(limit));
+  return 0;
 }
 
 // The first column of the first row as text.
