@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QElapsedTimer>
+#include <QScreen>
+#include <QWindow>
 
 namespace ark::desktop {
 namespace {
@@ -115,6 +118,35 @@ TEST(ProgressBar, DefaultRangeAndFillColour) {
   EXPECT_EQ(bar.FillColor(), 0x00008000u);
   EXPECT_EQ(oleColor(0x00800000), QColor(0, 0, 128));  // &H00800000& is dark blue
   EXPECT_EQ(oleColor(0x00404040), QColor(64, 64, 64));
+}
+
+// Moved a row at a time, as the jobs move it, the bar on screen shows what a bar set
+// straight to the same value shows: no step that changes a pixel or the percentage is lost.
+TEST(ProgressBar, ShowsEveryStepThatChangesWhatIsPainted) {
+  ProgressBar bar;
+  bar.resize(150, 20);
+  bar.setMax(997);
+  bar.show();
+  QElapsedTimer waited;
+  waited.start();
+  while (!(bar.windowHandle() && bar.windowHandle()->isExposed()) && waited.elapsed() < 5000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  ASSERT_TRUE(bar.windowHandle()->isExposed());
+  QCoreApplication::processEvents();
+  ProgressBar fresh;
+  fresh.resize(bar.size());
+  fresh.setMax(bar.Max());
+  for (int v = 1; v <= bar.Max(); ++v) {
+    bar.setValue(bar.Value() + 1);
+    QCoreApplication::processEvents();
+    if (v % 37 != 0 && v != bar.Max()) continue;
+    fresh.setValue(v);
+    // The screen's copy, not a new rendering: what the last repaint left there.
+    const QImage shown = bar.screen()->grabWindow(bar.winId()).toImage();
+    ASSERT_EQ(shown.convertToFormat(QImage::Format_RGB32),
+              fresh.grab().toImage().convertToFormat(QImage::Format_RGB32))
+        << v;
+  }
 }
 
 TEST(ImageControl, ClicksOnlyWhileEnabled) {

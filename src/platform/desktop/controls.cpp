@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <utility>
 
 #include "platform/desktop/fonts.h"
 
@@ -87,8 +88,14 @@ ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
 
 void ProgressBar::setValue(int v) {
   if (v == value_) return;
+  // Walks move the bar once a row: most moves change nothing that is painted.
+  const auto look = [this] {
+    const double f = fraction();
+    return std::pair{int(width() * f + 0.5), int(f * 100)};
+  };
+  const auto before = look();
   value_ = v;
-  update();
+  if (look() != before) update();
 }
 
 void ProgressBar::setMax(int m) {
@@ -124,7 +131,7 @@ void ProgressBar::paintEvent(QPaintEvent*) {
   p.fillRect(r, back_);
   const double f = fraction();
   QRect filled = r;
-  filled.setWidth(int(r.width() * f + 0.5));
+  filled.setWidth(int(r.width() * f + 0.5));  // as setValue reckons it
   p.fillRect(filled, fill_);
   p.setPen(fore_);
   p.setFont(font());
