@@ -9,6 +9,15 @@
 
 namespace ark::db {
 
+void configureEngine() {
+  static const bool once = [] {
+    if (sqlite3_config(SQLITE_CONFIG_SINGLETHREAD) == SQLITE_OK)
+      sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    return true;
+  }();
+  Q_UNUSED(once);
+}
+
 namespace {
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kCachedStatements = 48;
@@ -114,19 +123,6 @@ void checkSignature(const QString& canonical, const QString& path) {
   if (file.read(signature.size()) != signature)
     throw errors::database(detail::engineMessage(SQLITE_NOTADB, {}), path);
 }
-
-}  // namespace
-
-void configureEngine() {
-  static const bool once = [] {
-    if (sqlite3_config(SQLITE_CONFIG_SINGLETHREAD) == SQLITE_OK)
-      sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
-    return true;
-  }();
-  Q_UNUSED(once);
-}
-
-namespace {
 
 sqlite3* connect(const QByteArray& name, int flags, const QString& path) {
   configureEngine();
@@ -376,7 +372,19 @@ const QHash<QString, int>& Database::columnLengths(const QString& table) {
   return lengths_[table.toLower()];
 }
 
-qint64 readSchemaVersion(sqlite3* db, sqlite3_stmt*& st, const QString& path);
+namespace {
+// The schema's version, the statement left on its row (a read is open until it is reset).
+qint64 readSchemaVersion(sqlite3* db, sqlite3_stmt*& st, const QString& path) {
+  if (!st) st = detail::prepare(db, QStringLiteral("PRAGMA schema_version"), path);
+  if (sqlite3_stmt_busy(st)) sqlite3_reset(st);
+  const int rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    sqlite3_reset(st);
+    throw detail::engineError(db, path);
+  }
+  return sqlite3_column_int64(st, 0);
+}
+}  // namespace
 
 void Database::checkSchema() {
   const qint64 version = readSchemaVersion(db_, schemaVersion_, path_);
@@ -408,18 +416,6 @@ bool Database::schemaChanged(qint64 version) {
   // over them does, before the next one is prepared.
   sqlite3_exec(db_, "SELECT 1 FROM sqlite_master LIMIT 1", nullptr, nullptr, nullptr);
   return true;
-}
-
-// The schema's version, the statement left on its row (a read is open until it is reset).
-qint64 readSchemaVersion(sqlite3* db, sqlite3_stmt*& st, const QString& path) {
-  if (!st) st = detail::prepare(db, QStringLiteral("PRAGMA schema_version"), path);
-  if (sqlite3_stmt_busy(st)) sqlite3_reset(st);
-  const int rc = sqlite3_step(st);
-  if (rc != SQLITE_ROW) {
-    sqlite3_reset(st);
-    throw detail::engineError(db, path);
-  }
-  return sqlite3_column_int64(st, 0);
 }
 
 sqlite3_stmt* Database::cachedStatement(const QString& sql,

@@ -897,7 +897,9 @@ void Recordset::FindFirst(const QString& criteria) {
     // The match's columns come with it: the row is not looked up a second time.
     const QString head = QStringLiteral("SELECT rowid FROM ");
     const bool withRow = p.sql.startsWith(head);
-    if (withRow) p.sql.insert(head.size() - 6, QStringLiteral(", ") + d->plan.cols);
+    if (withRow)
+      p.sql.replace(0, head.size(),
+                    QStringLiteral("SELECT rowid, ") + d->plan.cols + QStringLiteral(" FROM "));
     if (inOrder) p.sql += QStringLiteral(" ORDER BY rowid");
     sqlite3_stmt* st = d->statement(p.sql);
     ResetOnExit reset{st};

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
-#include <utility>
 
 #include "platform/desktop/fonts.h"
 
@@ -89,13 +88,9 @@ ProgressBar::ProgressBar(QWidget* parent) : QWidget(parent) {
 void ProgressBar::setValue(int v) {
   if (v == value_) return;
   // Walks move the bar once a row: most moves change nothing that is painted.
-  const auto look = [this] {
-    const double f = fraction();
-    return std::pair{int(width() * f + 0.5), int(f * 100)};
-  };
-  const auto before = look();
+  const auto before = shown();
   value_ = v;
-  if (look() != before) update();
+  if (shown() != before) update();
 }
 
 void ProgressBar::setMax(int m) {
@@ -119,6 +114,11 @@ void ProgressBar::setForeColor(quint32 bgr) {
   update();
 }
 
+std::pair<int, int> ProgressBar::shown() const {
+  const double f = fraction();
+  return {int(width() * f + 0.5), int(f * 100)};
+}
+
 double ProgressBar::fraction() const {
   if (max_ <= 0 || value_ <= 0) return 0;
   if (value_ >= max_) return 1;
@@ -129,13 +129,13 @@ void ProgressBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect();
   p.fillRect(r, back_);
-  const double f = fraction();
+  const auto [filledWidth, percent] = shown();
   QRect filled = r;
-  filled.setWidth(int(r.width() * f + 0.5));  // as setValue reckons it
+  filled.setWidth(filledWidth);
   p.fillRect(filled, fill_);
   p.setPen(fore_);
   p.setFont(font());
-  p.drawText(r, Qt::AlignCenter, QStringLiteral("%1%").arg(int(f * 100)));
+  p.drawText(r, Qt::AlignCenter, QStringLiteral("%1%").arg(percent));
   p.setPen(back_.darker(140));
   p.drawRect(r.adjusted(0, 0, -1, -1));
 }

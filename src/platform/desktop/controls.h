@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
+#include <utility>
 
 namespace ark::desktop {
 
@@ -71,6 +72,8 @@ class ProgressBar : public QWidget {
   void paintEvent(QPaintEvent*) override;
 
  private:
+  // What a paint shows of the value: the filled width and the percentage.
+  std::pair<int, int> shown() const;
   int value_ = 0;
   int max_ = 100;
   QColor fill_{0, 0, 128};
