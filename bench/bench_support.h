@@ -34,6 +34,8 @@ inline sqlite3* openDirect(const QString& path) {
                "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;"
                " PRAGMA wal_autocheckpoint=10000;",
                nullptr, nullptr, nullptr);
+  if (const QByteArray extra = qgetenv("ARK_EXTRA_PRAGMAS"); !extra.isEmpty())
+    sqlite3_exec(h, extra.constData(), nullptr, nullptr, nullptr);
   return h;
 }
 
@@ -176,12 +178,13 @@ inline double median(std::vector<double> v) {
 }
 
 // Runs the plain SQL and then the job's window, each on a fresh copy of the made file, in
-// three rounds: one run of either is at the mercy of whatever else the machine does. Prints
-// each round, what `counts` finds on each side, and last the medians' ratios; the process's
-// exit code.
+// three rounds (BENCH_ROUNDS sets another number, 1 for a profile): one run of either is at
+// the mercy of whatever else the machine does. Prints each round, what `counts` finds on each
+// side, and last the medians' ratios; the process's exit code.
 template <class Plain, class Counts>
 int compare(const char* job, const QString& window, const Files& f, Plain plain, Counts counts) {
-  constexpr int kRounds = 3;
+  const int asked = qEnvironmentVariableIntValue("BENCH_ROUNDS");
+  const int kRounds = asked > 0 ? asked : 3;
   std::vector<double> took, tookCpu, limit, limitCpu;
   QString jobFile, plainFile;
   for (int r = 0; r < kRounds; ++r) {

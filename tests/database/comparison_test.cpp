@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <sqlite3.h>
 
+#include <cstdio>
+
 #include "db_fixture.h"
 #include "platform/core/runtime.h"
 #include "platform/database/database.h"
@@ -110,6 +112,55 @@ TEST(DateComparisons, OrderByDateSortsByValueWithNoDateFirst) {
   for (const auto& s : sorts) {
     Recordset rs(db, QString::fromUtf8(s.source), QStringLiteral("Tagenda"));
     EXPECT_EQ(ids(rs), QString::fromUtf8(s.order)) << s.source;
+  }
+}
+
+// The form the database writes is read without the calendar classes: it must give the
+// calendar's day and time for every day of the range, and no date for what is out of it.
+TEST(DateComparisons, TheCanonicalFormIsTheCalendarsDayAndTime) {
+  int n = 0;
+  for (QDate d(100, 1, 1); d.year() < 10000; d = d.addDays(1), ++n) {
+    const QTime t(n % 24, n * 7 % 60, n * 13 % 60);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(),
+                  d.day(), t.hour(), t.minute(), t.second());
+    const auto serial = detail::canonicalSerial(reinterpret_cast<const unsigned char*>(text));
+    ASSERT_TRUE(serial) << text;
+    ASSERT_EQ(*serial, toSerial(d, t)) << text;
+  }
+  for (const char* text : {"1900-02-29 00:00:00", "2023-02-29 00:00:00", "2024-02-30 00:00:00",
+                           "2024-04-31 00:00:00", "2024-13-01 00:00:00", "2024-00-10 00:00:00",
+                           "2024-01-00 00:00:00", "0099-12-31 23:59:59", "2024-01-01 24:00:00",
+                           "2024-01-01 23:60:00", "2024-01-01 23:59:60", "2024-01-01T00:00:00",
+                           "2024-01-1  00:00:00"})
+    EXPECT_FALSE(detail::canonicalSerial(reinterpret_cast<const unsigned char*>(text))) << text;
+
+  // As a view reads and sorts them: the ends of the range and leap days are dates, a day
+  // the calendar lacks is no date.
+  test::DbFile f(QStringLiteral(
+      "CREATE TABLE agenda (id LONG, data DATETIME);"
+      "INSERT INTO agenda VALUES (1, '9999-12-31 23:59:59'), (2, '2000-02-29 12:00:00'),"
+      " (3, '0100-01-01 00:00:00'), (4, '1900-02-29 00:00:00'), (5, '1900-02-28 23:59:59'),"
+      " (6, '1899-12-30 00:00:00'), (7, '1899-12-29 18:00:00');"));
+  auto db = Database::open(f.path());
+  Recordset rs(db, QStringLiteral("select * from agenda order by data"), QStringLiteral("T"));
+  EXPECT_EQ(ids(rs), QStringLiteral("4,3,7,6,5,2,1"));
+  const struct {
+    int id;
+    Value value;
+  } reads[] = {
+      {1, Value::date(QDate(9999, 12, 31), QTime(23, 59, 59))},
+      {2, Value::date(QDate(2000, 2, 29), QTime(12, 0))},
+      {3, Value::date(QDate(100, 1, 1))},
+      {4, Value(QStringLiteral("1900-02-29 00:00:00"))},
+      {6, Value::dateSerial(0)},
+      {7, Value::dateSerial(-0.25)},
+  };
+  for (const auto& r : reads) {
+    rs.FindFirst(QStringLiteral("id = %1").arg(r.id));
+    const Value v = rs.field(QStringLiteral("data"));
+    EXPECT_EQ(v.kind(), r.value.kind()) << r.id;
+    EXPECT_TRUE(rt::Eq(v, r.value)) << r.id << " " << qPrintable(rt::Text(v));
   }
 }
 

@@ -75,7 +75,7 @@ void dateValueFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (sqlite3_value_type(arg) == SQLITE_TEXT && sqlite3_value_bytes(arg) == 19) {
     // The canonical form, checked, is its own value.
     auto text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(arg));
-    if (text[4] == '-' && text[10] == ' ' && detail::storedDateText(text, 19)) {
+    if (detail::canonicalSerial(text)) {
       sqlite3_result_value(ctx, arg);
       return;
     }
@@ -408,6 +408,7 @@ bool Database::schemaChanged(qint64 version) {
   sqlite3_reset(schemaVersion_);
   for (const CachedStatement& c : std::as_const(statements_)) sqlite3_finalize(c.st);
   statements_.clear();
+  ++statementsDropped_;
   kinds_.clear();
   lengths_.clear();
   selects_.clear();
@@ -434,6 +435,7 @@ sqlite3_stmt* Database::cachedStatement(const QString& sql,
       if (i->used < oldest->used) oldest = i;
     sqlite3_finalize(oldest->st);
     statements_.erase(oldest);
+    ++statementsDropped_;
   }
   statements_.insert(sql, {st, ++statementUses_});
   return st;

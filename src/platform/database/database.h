@@ -95,6 +95,9 @@ class Database {
   void endSchemaRead();
   // Changes each time checkSchema forgets what it had.
   quint64 schemaEpoch() const { return schemaEpoch_; }
+  // Changes whenever a cached statement is finalised: a statement held since the same
+  // count is still the one prepared.
+  quint64 statementGeneration() const { return statementsDropped_; }
 
   // Every write through this connection is counted and the last few are kept, by table
   // (lower-cased) and rowid, so that rows read ahead can tell whether this program has
@@ -136,6 +139,7 @@ class Database {
   };
   QHash<QString, CachedStatement> statements_;
   quint64 statementUses_ = 0;
+  quint64 statementsDropped_ = 0;
   struct Write {
     QString table;
     qint64 rowid = -1;

@@ -227,7 +227,7 @@ void bindValue(sqlite3_stmt* st, int index, const Value& v) {
 
 // The canonical stored form "YYYY-MM-DD HH:MM:SS" is decoded by position, because every
 // row read goes through here; anything else goes through the runtime's date reader.
-std::optional<double> storedDateText(const unsigned char* s, int n) {
+std::optional<double> canonicalSerial(const unsigned char* s) {
   auto digits = [&](int from, int count, int& out) {
     out = 0;
     for (int i = from; i < from + count; ++i) {
@@ -237,17 +237,29 @@ std::optional<double> storedDateText(const unsigned char* s, int n) {
     return true;
   };
   int y, mo, d, h, mi, se;
-  if (n == 19 && s[4] == '-' && s[7] == '-' && s[10] == ' ' && s[13] == ':' && s[16] == ':' &&
-      digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d) && digits(11, 2, h) &&
-      digits(14, 2, mi) && digits(17, 2, se)) {
-    QDate date(y, mo, d);
-    QTime time(h, mi, se);
-    if (date.isValid() && time.isValid()) {
-      const double serial = toSerial(date, time);
-      if (isDateSerial(serial)) return serial;
-      return std::nullopt;
-    }
-  }
+  if (!(s[4] == '-' && s[7] == '-' && s[10] == ' ' && s[13] == ':' && s[16] == ':' &&
+        digits(0, 4, y) && digits(5, 2, mo) && digits(8, 2, d) && digits(11, 2, h) &&
+        digits(14, 2, mi) && digits(17, 2, se)))
+    return std::nullopt;
+  // Every date-time column of every row read comes this way: the day is counted here
+  // rather than through the calendar classes.
+  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+  if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > kMonthDays[mo - 1] + (mo == 2 && leap) ||
+      h > 23 || mi > 59 || se > 59)
+    return std::nullopt;
+  // Days from 1 March of year 0, so that a leap day ends its year.
+  const int yy = mo <= 2 ? y - 1 : y;
+  const int doy = (153 * (mo > 2 ? mo - 3 : mo + 9) + 2) / 5 + d - 1;
+  const qint64 days = qint64(yy) * 365 + yy / 4 - yy / 100 + yy / 400 + doy;
+  constexpr qint64 kZeroDay = 693899;  // 30/12/1899 counted the same way
+  const int msecs = (h * 3600 + mi * 60 + se) * 1000;
+  return double(days - kZeroDay) + msecs / 86400000.0;
+}
+
+std::optional<double> storedDateText(const unsigned char* s, int n) {
+  if (n == 19)
+    if (auto serial = canonicalSerial(s)) return serial;
   auto serial = rt::parseDate(QString::fromUtf8(reinterpret_cast<const char*>(s), n));
   if (serial && !isDateSerial(*serial)) return std::nullopt;
   return serial;
@@ -386,7 +398,7 @@ Value readColumn(sqlite3_stmt* st, int col, FieldKind kind) {
 
 void StoredRow::read(sqlite3_stmt* st, int columns, int first) {
   cells_.resize(columns);
-  text_.resize(0);
+  text_.clear();
   for (int c = first; c < first + columns; ++c) {
     Cell& cell = cells_[c - first];
     cell.type = sqlite3_column_type(st, c);
@@ -404,7 +416,7 @@ void StoredRow::read(sqlite3_stmt* st, int columns, int first) {
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
         cell.bytes = sqlite3_column_bytes(st, c);
         cell.offset = int(text_.size());
-        text_.append(p, cell.bytes);
+        if (cell.bytes > 0) text_.append(p, size_t(cell.bytes));
         break;
       }
       default:
@@ -414,7 +426,7 @@ void StoredRow::read(sqlite3_stmt* st, int columns, int first) {
 }
 
 Value StoredRow::value(int col, FieldKind kind) const {
-  return readAs(StoredColumn{cells_[col], text_.constData()}, kind);
+  return readAs(StoredColumn{cells_[col], text_.data()}, kind);
 }
 
 QString identifier(const QString& name) {

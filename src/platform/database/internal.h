@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/core/runtime_error.h"
@@ -52,6 +53,10 @@ bool isDateSerial(double serial);
 // "YYYY-MM-DD HH:MM:SS" of a date-time value.
 QString canonicalDateTime(const Value& date);
 
+// The serial of the 19 bytes at `utf8` when they are a valid "YYYY-MM-DD HH:MM:SS" within
+// the date-time range; none otherwise.
+std::optional<double> canonicalSerial(const unsigned char* utf8);
+
 // The date-time of a stored text: the canonical form, or any text the runtime reads as
 // a date or a time ("10/05/2024"); none for a text that is no date or lies outside the
 // date-time range.
@@ -84,7 +89,7 @@ class StoredRow {
 
  private:
   std::vector<Cell> cells_;
-  QByteArray text_;
+  std::string text_;  // plain appends: a row's texts are copied for every row read
 };
 
 // A translated SELECT with the texts and numbers written after its outer FROM (before an

@@ -161,11 +161,24 @@ struct Recordset::Impl {
     QString name;
     int col = -1;
   };
-  static constexpr int kNameHits = 32;
+  static constexpr int kNameHits = 24;
   mutable NameHit nameHits[kNameHits];
+  int nextHit = 0;
   QStringList sqlNames;        // the names as SQL identifiers
   QString sqlTable;
-  QHash<QByteArray, QString> updateSql, insertSql;  // by the set of fields written
+  // A statement this set keeps for itself, valid while the connection has finalised none.
+  struct Held {
+    QString sql;
+    sqlite3_stmt* st = nullptr;
+    quint64 generation = 0;
+  };
+  // The statement that writes a set of fields, by their columns in order.
+  struct WriteShape {
+    std::vector<int> which;
+    Held held;
+  };
+  std::vector<WriteShape> updateShapes, insertShapes;
+  std::vector<int> which;  // the fields written by the Update being made
   QString deleteSql;
   QVector<FieldKind> readKinds;
   QVector<FieldKind> writeKinds;
@@ -204,7 +217,8 @@ struct Recordset::Impl {
   std::vector<detail::StoredRow> winRows;
   std::vector<quint8> winState;
   quint64 winMark = 0;  // the connection's write count they were read or checked at
-  QString windowSql, oneRowSql, tableKey;
+  Held windowRead, oneRowRead, setRead;  // setRead: the keys, or a read-only set's rows
+  QString tableKey;
   // The translation the set was last opened on, to reopen one of the same form cheaply.
   QString openedSql;
   quint64 openedEpoch = 0;
@@ -226,6 +240,22 @@ struct Recordset::Impl {
 
   sqlite3_stmt* statement(const QString& sql) {
     return db->cachedStatement(sql, [this] { return context(); });
+  }
+
+  // A write made for every row finds its statement without hashing its text. Every user
+  // of a cached statement resets it and clears its bindings when done with it.
+  sqlite3_stmt* statement(Held& h) {
+    if (h.st && h.generation == db->statementGeneration()) return h.st;
+    h.st = statement(h.sql);
+    h.generation = db->statementGeneration();
+    return h.st;
+  }
+
+  WriteShape& shapeOf(std::vector<WriteShape>& shapes) {
+    for (WriteShape& s : shapes)
+      if (s.which == which) return s;
+    shapes.push_back({which, {}});
+    return shapes.back();
   }
 
   QString context(const QString& field = {}) const {
@@ -266,7 +296,8 @@ struct Recordset::Impl {
       held.db = db.get();
     }
     {
-      sqlite3_stmt* st = statement(updatable() ? plan.keys : plan.readOnly);
+      if (setRead.sql.isEmpty()) setRead.sql = updatable() ? plan.keys : plan.readOnly;
+      sqlite3_stmt* st = statement(setRead);
       ResetOnExit reset{st};
       detail::bindAll(st, updatable() ? plan.keysValues : plan.readOnlyValues);
       const int cols = names.size();
@@ -331,12 +362,13 @@ struct Recordset::Impl {
 
   // Reads ahead from row i, going by `step`; only row i for a jump (step 0).
   void prepareWindow() {
-    if (!windowSql.isEmpty()) return;
+    if (!windowRead.sql.isEmpty()) return;
     QString marks = QStringLiteral("?");
     for (int k = 1; k < kWindow; ++k) marks += QStringLiteral(",?");
+    QString& windowSql = windowRead.sql;
     windowSql = plan.row;
     windowSql.replace(0, 6, QStringLiteral("SELECT rowid,"));
-    oneRowSql = windowSql;
+    oneRowRead = {windowSql};
     windowSql.replace(QStringLiteral(" WHERE rowid = ?"),
                       QStringLiteral(" WHERE rowid IN (") + marks + QLatin1Char(')'));
     winRows.resize(kWindow);
@@ -349,7 +381,7 @@ struct Recordset::Impl {
     winEnd = step == 0 ? i + 1 : std::min(count(), winStart + kWindow);
     dropCache();
     std::fill(winState.begin(), winState.end(), kGone);
-    sqlite3_stmt* st = statement(winEnd - winStart == 1 ? oneRowSql : windowSql);
+    sqlite3_stmt* st = statement(winEnd - winStart == 1 ? oneRowRead : windowRead);
     ResetOnExit reset{st};
     for (int p = winStart; p < winEnd; ++p)
       if (!deleted(p)) sqlite3_bind_int64(st, p - winStart + 1, keys[p]);
@@ -478,21 +510,24 @@ struct Recordset::Impl {
     // Jobs name a field by the same literal on every row: a text already looked up is
     // known by where its characters are, without hashing them. The entry holds a copy, so
     // those characters stay as they are for as long as it is kept.
+    // A walk names fewer fields than the entries, so none pushes out another it uses.
     const QChar* chars = name.constData();
-    NameHit& hit = nameHits[(quintptr(chars) >> 4) % kNameHits];
-    if (hit.name.constData() == chars && hit.name.size() == name.size() && !name.isEmpty())
-      return hit.col;
+    if (!name.isEmpty())
+      for (const NameHit& hit : nameHits)
+        if (hit.name.constData() == chars && hit.name.size() == name.size()) return hit.col;
     // Callers mostly write a name as the table has it: no lower-casing for each read.
     auto it = column.constFind(name);
     if (it == column.cend()) it = column.constFind(name.toLower());
     if (it == column.cend()) throw detail::itemNotFound(name, context());
-    hit = {name, it.value()};
+    nameHits[nextHit] = {name, it.value()};
+    nextHit = (nextHit + 1) % kNameHits;
     return it.value();
   }
 
   void forgetNames() {
     column.clear();
     for (NameHit& h : nameHits) h = {};
+    nextHit = 0;
   }
 
   // A move drops a pending Edit or AddNew, as the engine does; after AddNew the move is
@@ -570,15 +605,16 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source, bool r
     if (d->db->schemaEpoch() != epoch) translated = d->db->translateSelect(source, values);
   }
   d->openedSql.clear();
-  d->windowSql.clear();
+  d->windowRead = {};
+  d->oneRowRead = {};
   d->tableName.clear();
   table_.clear();
   d->names.clear();
   d->forgetNames();
   d->readKinds.clear();
   d->sqlNames.clear();
-  d->updateSql.clear();
-  d->insertSql.clear();
+  d->updateShapes.clear();
+  d->insertShapes.clear();
   d->deleteSql.clear();
   d->writeKinds.clear();
   d->lengths.clear();
@@ -601,6 +637,7 @@ void Recordset::open(std::shared_ptr<Database> db, const QString& source, bool r
     }
   }
   d->plan = plan;
+  d->setRead = {};
   d->tableKey = plan.table.toLower();
   // The statement that reads the set is prepared now, so that a source naming what the
   // file lacks fails when it is opened, as it always has; it runs on first use.
@@ -782,28 +819,26 @@ void Recordset::Update() {
   if (mode_ == EditMode::None) throw detail::noEditInProgress(d->context());
   if (d->beforeUpdate) d->beforeUpdate();
   sqlite3* h = d->db->handle();
-  QByteArray mask(d->names.size(), '0');
-  QVector<int> which;
+  std::vector<int>& which = d->which;
+  which.clear();
   for (int c = 0; c < d->names.size(); ++c)
-    if (d->assigned[c]) {
-      mask[c] = '1';
-      which << c;
-    }
+    if (d->assigned[c]) which.push_back(c);
+  const int written = int(which.size());
 
   if (mode_ == EditMode::Edit) {
-    if (!which.isEmpty()) {
-      QString& sql = d->updateSql[mask];
-      if (sql.isEmpty()) {
-        sql = QStringLiteral("UPDATE ") + d->sqlTable + QStringLiteral(" SET ");
-        for (int i = 0; i < which.size(); ++i)
-          sql += (i ? QStringLiteral(", ") : QString()) + d->sqlNames[which[i]] +
-                 QStringLiteral(" = ?");
-        sql += QStringLiteral(" WHERE rowid = ?");
+    if (written > 0) {
+      Impl::Held& held = d->shapeOf(d->updateShapes).held;
+      if (held.sql.isEmpty()) {
+        held.sql = QStringLiteral("UPDATE ") + d->sqlTable + QStringLiteral(" SET ");
+        for (int i = 0; i < written; ++i)
+          held.sql += (i ? QStringLiteral(", ") : QString()) + d->sqlNames[which[i]] +
+                      QStringLiteral(" = ?");
+        held.sql += QStringLiteral(" WHERE rowid = ?");
       }
-      sqlite3_stmt* st = d->statement(sql);
+      sqlite3_stmt* st = d->statement(held);
       ResetOnExit reset{st};
-      for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
-      sqlite3_bind_int64(st, int(which.size()) + 1, d->keys[d->pos]);
+      for (int i = 0; i < written; ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
+      sqlite3_bind_int64(st, written + 1, d->keys[d->pos]);
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
       if (sqlite3_changes(h) == 0)
         throw RuntimeError(3167, QStringLiteral("O registro foi excluído (%1)").arg(d->context()));
@@ -818,25 +853,26 @@ void Recordset::Update() {
     }
     d->lastModified = d->pos;
   } else {
-    QString& sql = d->insertSql[mask];
-    if (sql.isEmpty()) {
+    Impl::Held& held = d->shapeOf(d->insertShapes).held;
+    if (held.sql.isEmpty()) {
+      QString& sql = held.sql;
       sql = QStringLiteral("INSERT INTO ") + d->sqlTable;
-      if (which.isEmpty()) {
+      if (written == 0) {
         sql += QStringLiteral(" DEFAULT VALUES");
       } else {
         QStringList cols;
-        for (int c : std::as_const(which)) cols << d->sqlNames[c];
+        for (int c : which) cols << d->sqlNames[c];
         sql +=
             QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
-        for (int i = 0; i < which.size(); ++i)
+        for (int i = 0; i < written; ++i)
           sql += i ? QStringLiteral(", ?") : QStringLiteral("?");
         sql += QLatin1Char(')');
       }
     }
-    sqlite3_stmt* st = d->statement(sql);
+    sqlite3_stmt* st = d->statement(held);
     {
       ResetOnExit reset{st};
-      for (int i = 0; i < which.size(); ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
+      for (int i = 0; i < written; ++i) detail::bindValue(st, i + 1, d->pending[which[i]]);
       if (sqlite3_step(st) != SQLITE_DONE) throw detail::engineError(h, d->context());
     }
     const qint64 rowid = sqlite3_last_insert_rowid(h);
