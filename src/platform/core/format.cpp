@@ -483,6 +483,7 @@ QString Format(const Value& v, const QString& pattern) {
     std::vector<Token> toks;
     std::vector<std::vector<Token>> sections;  // of a number pattern
     bool datePattern = false;
+    int zeros = 0;  // a pattern of zeros only ("00000"): how many
   };
   thread_local std::array<Parsed, 8> parsed;
   thread_local size_t nextParsed = 0;
@@ -501,7 +502,27 @@ QString Format(const Value& v, const QString& pattern) {
     e.datePattern = false;
     for (const Token& k : e.toks) e.datePattern = e.datePattern || isDateKind(k.kind);
     e.sections = e.datePattern ? std::vector<std::vector<Token>>{} : sectionsOf(e.toks);
+    e.zeros = std::all_of(pattern.begin(), pattern.end(), [](QChar c) { return c == u'0'; })
+                  ? int(pattern.size())
+                  : 0;
     found = &e;
+  }
+  // A counter padded with zeros, once a row: the digits are written out directly. Beyond
+  // fifteen digits a number shows as the engine's double does, through the general path.
+  if (found->zeros > 0 && found->zeros <= 15 && v.kind() == Kind::Long &&
+      v.longValue() > -1000000000000000LL && v.longValue() < 1000000000000000LL) {
+    qint64 n = v.longValue();
+    const bool negative = n < 0;
+    if (negative) n = -n;
+    char16_t buf[20];
+    int at = 20;
+    do {
+      buf[--at] = char16_t(u'0' + n % 10);
+      n /= 10;
+    } while (n > 0);
+    while (20 - at < found->zeros) buf[--at] = u'0';
+    if (negative) buf[--at] = u'-';
+    return QString(reinterpret_cast<const QChar*>(buf + at), 20 - at);
   }
   const std::vector<Token>& toks = found->toks;
   const bool datePattern = found->datePattern;
