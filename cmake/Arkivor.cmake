@@ -22,7 +22,7 @@ endfunction()
 # its cases registered with CTest. Widget tests run on the offscreen platform. SERIAL: cases
 # that load every core, run while no other test does.
 function(arkivor_test name)
-  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
   set(_serial "")
   if(T_SERIAL)
     set(_serial RUN_SERIAL TRUE)
@@ -35,6 +35,5 @@ function(arkivor_test name)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ${_serial} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;${T_ENV}"
-               TIMEOUT 300)
+    PROPERTIES ${_serial} TIMEOUT 300)
 endfunction()
