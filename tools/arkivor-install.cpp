@@ -1,4 +1,5 @@
 // arkivor-install: creates the schedule database of a program folder, once.
+#include <QByteArrayView>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -13,6 +14,14 @@
 #include "schedule/schedule_store.h"
 
 int main(int argc, char** argv) {
+  // A name written in another encoding (Latin-1 from an older system) would be stored with
+  // its letters replaced, naming a folder that does not exist: refused before anything.
+  for (int i = 1; i < argc; ++i)
+    if (!QByteArrayView(argv[i]).isValidUtf8()) {
+      QTextStream(stderr) << "arkivor-install: argumento que não está em UTF-8: "
+                          << QString::fromUtf8(argv[i]) << "\n";
+      return 2;
+    }
   QCoreApplication app(argc, argv);
   // The parser's own texts ("Uso:", "Opções:") in Portuguese where Qt's are installed.
   QTranslator qtTexts;

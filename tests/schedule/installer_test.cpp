@@ -221,5 +221,27 @@ TEST(Installer, CommandLineRefusesAnInstallationThatCouldNeverWork) {
   }
 }
 
+// A folder name in Latin-1 bytes would be stored with its letters lost: refused, and no
+// file is made.
+TEST(Installer, CommandLineRefusesANameThatIsNotUtf8) {
+  const QString exe = QStringLiteral(ARKIVOR_BINARY_DIR "/tools/arkivor-install");
+  ark::test::TempDir dir;
+  // The shell writes the bytes: a process's arguments from Qt are always UTF-8.
+  const QString script = QStringLiteral(
+      "exec \"$0\" --folder \"$1\" --nome Loja --cnpj 1 --pc CAIXA --sistema NEGOX"
+      " --base \"$1/negox/\" --hora-atualizacao 03:00:00 --contrato 1"
+      " --data-visita 25/12/2026 --hora-visita 10:00:00"
+      " --backup \"$(printf '22:00:00|noite|/dados/Relat\\363rios|/bkp|1')\"");
+  QProcess p;
+  p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, exe, dir.path()});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 2);
+  const QString err = QString::fromUtf8(p.readAllStandardError());
+  EXPECT_TRUE(err.contains(QStringLiteral("não está em UTF-8"))) << err.toStdString();
+  EXPECT_TRUE(err.contains(QStringLiteral("/dados/Relat"))) << err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(dir.file("backupdovral.mdb")));
+  EXPECT_FALSE(QFileInfo::exists(dir.file("arkivor-mail.ini")));
+}
+
 }  // namespace
 }  // namespace ark::install
