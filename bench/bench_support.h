@@ -34,8 +34,6 @@ inline sqlite3* openDirect(const QString& path) {
                "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-32768;"
                " PRAGMA wal_autocheckpoint=10000;",
                nullptr, nullptr, nullptr);
-  if (const QByteArray extra = qgetenv("ARK_EXTRA_PRAGMAS"); !extra.isEmpty())
-    sqlite3_exec(h, extra.constData(), nullptr, nullptr, nullptr);
   return h;
 }
 

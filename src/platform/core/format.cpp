@@ -125,12 +125,12 @@ class Out {
 };
 
 // n with at least `width` digits, zeros in front.
-void appendPadded(Out& out, int n, int width) {
+void appendPadded(Out& out, qint64 n, int width) {
   if (n < 0) {
     out += QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
     return;
   }
-  char digits[16];
+  char digits[20];
   int len = 0;
   do {
     digits[len++] = char('0' + n % 10);
@@ -511,18 +511,10 @@ QString Format(const Value& v, const QString& pattern) {
   // fifteen digits a number shows as the engine's double does, through the general path.
   if (found->zeros > 0 && found->zeros <= 15 && v.kind() == Kind::Long &&
       v.longValue() > -1000000000000000LL && v.longValue() < 1000000000000000LL) {
-    qint64 n = v.longValue();
-    const bool negative = n < 0;
-    if (negative) n = -n;
-    char16_t buf[20];
-    int at = 20;
-    do {
-      buf[--at] = char16_t(u'0' + n % 10);
-      n /= 10;
-    } while (n > 0);
-    while (20 - at < found->zeros) buf[--at] = u'0';
-    if (negative) buf[--at] = u'-';
-    return QString(reinterpret_cast<const QChar*>(buf + at), 20 - at);
+    Out out;
+    if (v.longValue() < 0) out += QLatin1Char('-');
+    appendPadded(out, v.longValue() < 0 ? -v.longValue() : v.longValue(), found->zeros);
+    return out.text();
   }
   const std::vector<Token>& toks = found->toks;
   const bool datePattern = found->datePattern;

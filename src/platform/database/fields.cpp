@@ -148,30 +148,30 @@ int declaredLength(const QString& declaredType) {
   return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
+void writeCanonical(char* out, int year, int month, int day, int hour, int minute,
+                    int second) {
+  auto put = [&out](int v, int width, char after) {
+    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = char('0' + v % 10);
+    out += width;
+    if (after) *out++ = after;
+  };
+  put(year, 4, '-');
+  put(month, 2, '-');
+  put(day, 2, ' ');
+  put(hour, 2, ':');
+  put(minute, 2, ':');
+  put(second, 2, 0);
+}
+
 namespace {
-// "YYYY-MM-DD HH:MM:SS" into `out`, written by hand: every date bound or compared goes
-// through here. 0 for a year of other than four digits.
+// "YYYY-MM-DD HH:MM:SS" into `out`: every date bound or compared goes through here. 0 for
+// a year of other than four digits.
 int canonicalBytes(const Value& date, char* out) {
   const QDate d = date.datePart();
   const QTime t = date.timePart();
   if (d.year() < 0 || d.year() > 9999) return 0;
-  auto put = [&out](int v, int width) {
-    for (int i = width - 1; i >= 0; --i, v /= 10) out[i] = char('0' + v % 10);
-    out += width;
-  };
-  char* const start = out;
-  put(d.year(), 4);
-  *out++ = '-';
-  put(d.month(), 2);
-  *out++ = '-';
-  put(d.day(), 2);
-  *out++ = ' ';
-  put(t.hour(), 2);
-  *out++ = ':';
-  put(t.minute(), 2);
-  *out++ = ':';
-  put(t.second(), 2);
-  return int(out - start);
+  writeCanonical(out, d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
+  return 19;
 }
 }  // namespace
 

@@ -52,6 +52,10 @@ bool isDateSerial(double serial);
 
 // "YYYY-MM-DD HH:MM:SS" of a date-time value.
 QString canonicalDateTime(const Value& date);
+// The same 19 characters into `out`, written by hand for the values of every row; the year
+// has four digits.
+void writeCanonical(char* out, int year, int month, int day, int hour, int minute,
+                    int second);
 
 // The serial of the 19 bytes at `utf8` when they are a valid "YYYY-MM-DD HH:MM:SS" within
 // the date-time range; none otherwise.

@@ -111,13 +111,8 @@ int asciiDateLiteral(const QString& sql, int i, int& end, int& y, int& m, int& d
 
 // "YYYY-MM-DD 00:00:00" of a valid date, as canonicalDateTime writes it.
 QString canonicalDay(int y, int m, int d) {
-  char text[] = "0000-00-00 00:00:00";
-  auto put = [&](int at, int width, int v) {
-    for (int k = at + width - 1; k >= at; --k, v /= 10) text[k] = char('0' + v % 10);
-  };
-  put(0, 4, y);
-  put(5, 2, m);
-  put(8, 2, d);
+  char text[19];
+  writeCanonical(text, y, m, d, 0, 0, 0);
   return QString::fromLatin1(text, 19);
 }
 
