@@ -12,6 +12,8 @@ e2e_cleanup() {
   for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
   sleep 0.3
   for p in "${E2E_PIDS[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  # The clock library's shared objects outlive a killed program.
+  for p in "${E2E_PIDS[@]}"; do rm -f "/dev/shm/faketime_shm_$p" "/dev/shm/sem.faketime_sem_$p"; done
   if [ "${E2E_KEEP:-0}" = 1 ]; then echo "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
 }
 trap e2e_cleanup EXIT
@@ -58,25 +60,27 @@ make_program_folder() {
 }
 
 # start_salvix [faketime spec]: the binary started from its program folder.
+# With a spec the clock library is preloaded straight into SALVIX. The faketime wrapper is
+# not used: it names its shared semaphore after its own pid and leaves it behind when it is
+# killed, so a later run that gets the same pid cannot start.
 start_salvix() {
   if [ -n "${1:-}" ]; then
-    FAKETIME_DONT_RESET=1 faketime -f "$1" "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
-    SALVIX_PID=$!
-    E2E_PIDS+=($SALVIX_PID)
-    # faketime runs the program as its child: the windows carry the child's pid.
-    local child=""
-    for _ in $(seq 1 50); do
-      child=$(pgrep -P "$SALVIX_PID" | head -n1 || true)
-      [ -n "$child" ] && break
-      sleep 0.1
-    done
-    [ -n "$child" ] && SALVIX_PID=$child && E2E_PIDS+=($child)
-    return 0
+    LD_PRELOAD="$(faketime_library)" FAKETIME="$1" \
+      "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
   else
     "$PROG/SALVIX" >"$E2E_TMP/salvix.log" 2>&1 &
   fi
   SALVIX_PID=$!
   E2E_PIDS+=($SALVIX_PID)
+}
+
+faketime_library() {
+  local f
+  for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 \
+           /usr/lib64/faketime/libfaketime.so.1; do
+    [ -f "$f" ] && { echo "$f"; return 0; }
+  done
+  fail "libfaketime not found"
 }
 
 # visible_window NAME: true while a mapped window of SALVIX has that title.
